@@ -1,0 +1,141 @@
+# Build modes, compiler flags and the helpers every folder uses to declare its
+# targets. Four presets share this file (CMakePresets.json):
+#   win32   i686 Windows, the shipped deliverables, build-checked only
+#   win64   x86_64 Windows, the same programs plus the Wine tests
+#   native  the portable code and its unit tests, with ASan and UBSan
+#   fuzz    the portable parsers under libFuzzer (clang)
+
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
+option(RM_WINE_TESTS "Build the tests that run under Wine (Windows builds)" OFF)
+option(RM_SANITIZE "Build native code with ASan and UBSan" OFF)
+option(RM_FUZZ "Build the libFuzzer targets (clang)" OFF)
+option(RM_WERROR "Treat warnings as errors" ON)
+
+if(WIN32)
+  set(RM_PLATFORM windows)
+elseif(RM_FUZZ)
+  set(RM_PLATFORM fuzz)
+else()
+  set(RM_PLATFORM native)
+endif()
+
+add_compile_options(-Wall -Wextra)
+if(RM_WERROR)
+  add_compile_options(-Werror)
+endif()
+
+if(WIN32)
+  enable_language(RC)
+  add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800 NOMINMAX)
+  # Everything links statically: the programs then need only system DLLs.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+  if(RM_WINE_TESTS)
+    # ctest runs Windows test programs through the project's Wine wrapper,
+    # which brings this build tree's Wine environment up on first use.
+    set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/scripts/wine-run;${PROJECT_BINARY_DIR}")
+  endif()
+elseif(RM_FUZZ)
+  # Portable code is instrumented for coverage; only fuzz targets link libFuzzer.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(RM_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+set(RM_BUILD_TESTS OFF)
+if((WIN32 AND RM_WINE_TESTS) OR RM_PLATFORM STREQUAL "native")
+  set(RM_BUILD_TESTS ON)
+endif()
+
+if(RM_FUZZ)
+  enable_testing()
+endif()
+if(RM_BUILD_TESTS)
+  enable_testing()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  # GoogleTest from Debian's sources, built with this build's own flags.
+  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  foreach(t gtest gtest_main gmock gmock_main)
+    if(TARGET ${t})
+      target_compile_options(${t} PRIVATE -w)
+    endif()
+  endforeach()
+  include(GoogleTest)
+endif()
+
+# rm_portable_library(name SOURCES...): code without <windows.h>; built in
+# every mode, so the Windows programs and the native tests share it.
+function(rm_portable_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# rm_unit_test(name SOURCES... LIBS libs...): a native GoogleTest program.
+function(rm_unit_test name)
+  if(NOT RM_PLATFORM STREQUAL "native")
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE RM_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/../shared/testdata")
+  gtest_discover_tests(${name} TEST_PREFIX "unit." PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# rm_wine_test(name SOURCES... LIBS libs... [KIND windows|system]): a Windows
+# GoogleTest program run under wine64. All Wine tests of a build tree share
+# one prefix (its registry, named objects and desktop), so they never run at
+# the same time.
+function(rm_wine_test name)
+  if(NOT (WIN32 AND RM_WINE_TESTS))
+    return()
+  endif()
+  cmake_parse_arguments(T "" "KIND" "LIBS" ${ARGN})
+  if(NOT T_KIND)
+    set(T_KIND windows)
+  endif()
+  add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE RM_BUILD_DIR="${PROJECT_BINARY_DIR}"
+    RM_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/../shared/testdata")
+  gtest_discover_tests(${name} TEST_PREFIX "${T_KIND}." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS ${T_KIND} RESOURCE_LOCK wineprefix TIMEOUT 180)
+  add_dependencies(${name} rm_wine_payload)
+endfunction()
+
+# rm_fuzz_target(name SOURCES... LIBS libs...): a libFuzzer program.
+function(rm_fuzz_target name)
+  if(NOT RM_PLATFORM STREQUAL "fuzz")
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${T_UNPARSED_ARGUMENTS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(${name} PRIVATE ${T_LIBS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  # A short smoke run in the test suite; long runs are started by hand
+  # (README).
+  add_test(NAME fuzz.${name} COMMAND ${name} -runs=20000 -seed=1)
+  set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz)
+endfunction()
+
+# Everything the Wine tests start (the programs and the firmware stand-in):
+# folders add their targets with rm_wine_payload(target...).
+if(WIN32)
+  add_custom_target(rm_wine_payload)
+endif()
+function(rm_wine_payload)
+  if(WIN32)
+    add_dependencies(rm_wine_payload ${ARGN})
+  endif()
+endfunction()

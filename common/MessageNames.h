@@ -1,0 +1,15 @@
+// Window messages that cross between the deliverables.
+#pragma once
+
+namespace rm {
+
+// Registered messages: settings changed (applet -> tray program) and open the
+// status page (anyone -> tray program).
+inline constexpr char kMsgPropsChanged[] = "ZARN_RADIOMINDER_PROPSCHG";
+inline constexpr char kMsgOpenStatusPage[] = "ZARN_RADIOMINDER_OPENSTATPAGE";
+
+// Private message posted to the tray window after a re-read of the radio
+// state found a change that matters; wParam is the change kind.
+inline constexpr unsigned kWmRadioStateChanged = 0x8001;  // WM_APP + 1
+
+}  // namespace rm

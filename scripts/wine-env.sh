@@ -1,0 +1,143 @@
+#!/bin/bash
+# The Wine environment of one build tree: its own prefix under the build
+# tree, a persistent wineserver, an Xvfb display (or the caller's DISPLAY),
+# a virtual desktop with a taskbar, the Marlett font, and the firmware
+# stand-in registered as the WMI locator.
+#
+#   wine-env.sh up BUILD_DIR [--use-display]   bring it up (idempotent)
+#   wine-env.sh down BUILD_DIR                 stop only what "up" started
+#   wine-env.sh env BUILD_DIR                  print the environment file
+#   wine-env.sh register BUILD_DIR             (re)register the stand-in
+#
+# Other prefixes and servers on the machine are never touched.
+set -euo pipefail
+
+cmd=${1:?usage: wine-env.sh up|down|env|register BUILD_DIR [--use-display]}
+build=$(cd "${2:?build directory}" && pwd)
+shift 2
+use_display=0
+for a in "$@"; do
+  case "$a" in
+    --use-display) use_display=1 ;;
+    *) echo "wine-env.sh: unknown option $a" >&2; exit 2 ;;
+  esac
+done
+
+state="$build/wine"
+envfile="$state/env"
+# Every process started here must not inherit the lock's descriptor (9):
+# the persistent server and Xvfb would hold the lock for their lifetime.
+WINE_BIN=/usr/lib/wine/wine64
+WINESERVER_BIN=/usr/lib/wine/wineserver
+WINE() { "$WINE_BIN" "$@" 9>&-; }
+WINESERVER() { "$WINESERVER_BIN" "$@" 9>&-; }
+mkdir -p "$state"
+
+wine_exports() {
+  export WINEPREFIX="$state/prefix"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  # No Mono or Gecko: their downloads cannot succeed offline.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+register_standin() {
+  wine_exports
+  local dll="$build/fwsim/fwsimwmi.dll"
+  if [ ! -f "$dll" ]; then
+    echo "wine-env.sh: $dll not built; WMI stays Wine's own" >&2
+    return 0
+  fi
+  local wdll
+  wdll=$(WINE winepath -w "$dll" 2>/dev/null)
+  local key='HKLM\Software\Classes\CLSID\{4590F811-1D3A-11D0-891F-00AA004B2E24}\InprocServer32'
+  WINE reg add "$key" /ve /d "$wdll" /f >/dev/null 2>&1
+  WINE reg add "$key" /v ThreadingModel /d Both /f >/dev/null 2>&1
+  # The stand-in's own set-up (profile state, event classes), if it has one.
+  if [ -f "$build/fwsim/fwsim.exe" ]; then
+    WINE "$build/fwsim/fwsim.exe" init >/dev/null 2>&1 || true
+  fi
+}
+
+do_up() {
+  if [ -f "$envfile" ]; then
+    # shellcheck disable=SC1090
+    . "$envfile"
+    local xpid
+    xpid=$(cat "$state/xvfb.pid" 2>/dev/null || echo)
+    if [ -z "$xpid" ] || kill -0 "$xpid" 2>/dev/null; then
+      # Restart the persistent server if it went away; a second one exits.
+      setsid "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 &
+      return 0
+    fi
+    do_down
+  fi
+
+  local display
+  if [ "$use_display" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+    display=$DISPLAY
+    rm -f "$state/xvfb.pid"
+  else
+    rm -f "$state/display"
+    # -displayfd lets Xvfb pick a free display and tell us which.
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+      3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 9>&- &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 1 100); do
+      [ -s "$state/display" ] && break
+      sleep 0.1
+    done
+    [ -s "$state/display" ] || { echo "wine-env.sh: Xvfb did not start" >&2; exit 1; }
+    display=":$(tr -dc 0-9 <"$state/display")"
+  fi
+  export DISPLAY=$display
+
+  wine_exports
+  mkdir -p "$WINEPREFIX"
+  # A persistent server: without it every program pays Wine's start-up,
+  # services die with their last client, and ctest can hang on the pipe.
+  setsid "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 &
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    WINE wineboot -i >/dev/null 2>&1
+  else
+    WINE wineboot >/dev/null 2>&1
+  fi
+  WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
+  WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+
+  cat >"$envfile" <<ENV
+export DISPLAY='$display'
+export WINEPREFIX='$WINEPREFIX'
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES='mscoree,mshtml='
+ENV
+  register_standin
+}
+
+do_down() {
+  if [ -f "$envfile" ]; then
+    # shellcheck disable=SC1090
+    . "$envfile"
+    WINESERVER -k >/dev/null 2>&1 || true
+    WINESERVER -w >/dev/null 2>&1 || true
+  fi
+  local xpid
+  xpid=$(cat "$state/xvfb.pid" 2>/dev/null || echo)
+  if [ -n "$xpid" ]; then
+    kill "$xpid" 2>/dev/null || true
+  fi
+  rm -f "$envfile" "$state/xvfb.pid" "$state/display"
+}
+
+exec 9>"$state/lock"
+flock 9
+case "$cmd" in
+  up) do_up ;;
+  down) do_down ;;
+  env) do_up; cat "$envfile" ;;
+  register) do_up; register_standin ;;
+  *) echo "wine-env.sh: unknown command $cmd" >&2; exit 2 ;;
+esac
