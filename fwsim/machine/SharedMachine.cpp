@@ -46,12 +46,6 @@ std::string Win32Error(const char* what) {
   return std::string(what) + " failed (error " + std::to_string(::GetLastError()) + ")";
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
-                                                  static_cast<int>(a.size()), b.data(),
-                                                  static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
 }  // namespace
 
 struct SharedMachine::File {
@@ -257,9 +251,8 @@ std::vector<DataBlock> SharedMachine::DataBlocks(const std::string& className) {
   if (!BlockClassOf(className, cls)) return out;
   Read([&](const model::MachineState& s) {
     if (!s.firmwareClasses) return;
-    model::Firmware fw(const_cast<model::MachineState&>(s));
-    for (std::uint32_t i = 0; i < fw.BlockCount(cls); ++i) {
-      const model::BlockState* b = fw.Block(cls, i);
+    for (std::uint32_t i = 0; i < model::BlockCount(s, cls); ++i) {
+      const model::BlockState* b = model::Block(s, cls, i);
       out.push_back(DataBlock{model::InstanceName(*b), b->ulState});
     }
   });
@@ -272,11 +265,9 @@ bool SharedMachine::PutDataBlock(const std::string& className, const std::string
   if (!BlockClassOf(className, cls)) return false;
   bool found = false;
   Update([&](model::MachineState& s) {
-    model::Firmware fw(s);
-    if (!s.firmwareClasses) return false;
-    for (std::uint32_t i = 0; i < fw.BlockCount(cls) && !found; ++i) {
-      if (SameName(model::InstanceName(*fw.Block(cls, i)), instanceName)) found = fw.WriteBlock(cls, i, ulState);
-    }
+    const int index = model::FindBlock(s, cls, instanceName);
+    if (!s.firmwareClasses || index < 0) return false;
+    found = model::Firmware(s).WriteBlock(cls, static_cast<std::uint32_t>(index), ulState);
     return found;
   });
   return found;

@@ -75,8 +75,7 @@ void InitState(MachineState& state) {
   state.lastSequence = 0;
 }
 
-std::uint32_t Firmware::StatusWord() const noexcept {
-  const MachineState& s = state_;
+std::uint32_t StatusWordOf(const MachineState& s) noexcept {
   if (!s.firmwareClasses) return 0;
   std::uint32_t w = 0;
   const bool lanSwitching = s.lanSwitchingPresent && s.lanSwitchingEnabled;
@@ -219,19 +218,19 @@ void Firmware::Set(Setting setting, bool on) {
   ReportWireless(before);
 }
 
-bool Firmware::Get(Setting setting) const noexcept {
+bool GetSetting(const MachineState& s, Setting setting) noexcept {
   switch (setting) {
-    case Setting::WlanPresent: return state_.wlan.present;
-    case Setting::BluetoothPresent: return state_.bluetooth.present;
-    case Setting::WlanSetup: return state_.wlan.setupEnabled;
-    case Setting::BluetoothSetup: return state_.bluetooth.setupEnabled;
-    case Setting::WlanSelected: return state_.wlan.selected;
-    case Setting::BluetoothSelected: return state_.bluetooth.selected;
-    case Setting::LanSwitchingPresent: return state_.lanSwitchingPresent;
-    case Setting::LanSwitching: return state_.lanSwitchingEnabled;
-    case Setting::SeparateSwitching: return state_.separateSwitching;
-    case Setting::Button: return state_.buttonEnabled;
-    case Setting::LanCable: return state_.lanCablePlugged;
+    case Setting::WlanPresent: return s.wlan.present;
+    case Setting::BluetoothPresent: return s.bluetooth.present;
+    case Setting::WlanSetup: return s.wlan.setupEnabled;
+    case Setting::BluetoothSetup: return s.bluetooth.setupEnabled;
+    case Setting::WlanSelected: return s.wlan.selected;
+    case Setting::BluetoothSelected: return s.bluetooth.selected;
+    case Setting::LanSwitchingPresent: return s.lanSwitchingPresent;
+    case Setting::LanSwitching: return s.lanSwitchingEnabled;
+    case Setting::SeparateSwitching: return s.separateSwitching;
+    case Setting::Button: return s.buttonEnabled;
+    case Setting::LanCable: return s.lanCablePlugged;
   }
   return false;
 }
@@ -244,20 +243,19 @@ std::uint32_t& Firmware::Count(BlockClass cls) noexcept {
   return cls == BlockClass::Display ? state_.displayCount : state_.dockCount;
 }
 
-std::uint32_t Firmware::BlockCount(BlockClass cls) const noexcept {
-  const std::uint32_t n = cls == BlockClass::Display ? state_.displayCount : state_.dockCount;
+std::uint32_t BlockCount(const MachineState& state, BlockClass cls) noexcept {
+  const std::uint32_t n = cls == BlockClass::Display ? state.displayCount : state.dockCount;
   return n <= kMaxBlocks ? n : static_cast<std::uint32_t>(kMaxBlocks);
 }
 
-const BlockState* Firmware::Block(BlockClass cls, std::uint32_t index) const noexcept {
-  if (index >= BlockCount(cls)) return nullptr;
-  return cls == BlockClass::Display ? &state_.displays[index] : &state_.docks[index];
+const BlockState* Block(const MachineState& state, BlockClass cls, std::uint32_t index) noexcept {
+  if (index >= BlockCount(state, cls)) return nullptr;
+  return cls == BlockClass::Display ? &state.displays[index] : &state.docks[index];
 }
 
-int Firmware::FindBlock(BlockClass cls, const std::string& name) const noexcept {
-  for (std::uint32_t i = 0; i < BlockCount(cls); ++i) {
-    const BlockState* b = Block(cls, i);
-    if (EqualNoCase(InstanceName(*b).c_str(), name)) return static_cast<int>(i);
+int FindBlock(const MachineState& state, BlockClass cls, const std::string& name) noexcept {
+  for (std::uint32_t i = 0; i < BlockCount(state, cls); ++i) {
+    if (EqualNoCase(InstanceName(*Block(state, cls, i)).c_str(), name)) return static_cast<int>(i);
   }
   return -1;
 }

@@ -88,6 +88,18 @@ const char* ProfileName(Profile profile);
 std::string InstanceName(const BlockState& block);
 bool ProfileFromName(const std::string& name, Profile& profile);
 
+// Data-block instances of a state: the count (at most kMaxBlocks) and
+// instance `index`, nullptr beyond the count.
+std::uint32_t BlockCount(const MachineState& state, BlockClass cls) noexcept;
+const BlockState* Block(const MachineState& state, BlockClass cls, std::uint32_t index) noexcept;
+// The index of the instance named `name` (compared without regard to ASCII
+// case), or -1.
+int FindBlock(const MachineState& state, BlockClass cls, const std::string& name) noexcept;
+// One value of `fwsim set` as the state holds it.
+bool GetSetting(const MachineState& state, Setting setting) noexcept;
+// The wireless status word of a state.
+std::uint32_t StatusWordOf(const MachineState& state) noexcept;
+
 // A fresh machine: profile "both", the default SMBIOS table, no faults, no events.
 void InitState(MachineState& state);
 
@@ -95,7 +107,7 @@ class Firmware {
  public:
   explicit Firmware(MachineState& state) noexcept : state_(state) {}
 
-  std::uint32_t StatusWord() const noexcept;
+  std::uint32_t StatusWord() const noexcept { return StatusWordOf(state_); }
   bool HasFirmwareClasses() const noexcept { return state_.firmwareClasses != 0; }
 
   // One request to vtqBIntM.
@@ -115,13 +127,10 @@ class Firmware {
   void PressButton();
   void SetLanCable(bool plugged);
   void Set(Setting setting, bool on);
-  bool Get(Setting setting) const noexcept;
+  bool Get(Setting setting) const noexcept { return GetSetting(state_, setting); }
 
-  // Data blocks: index < count, else false.
-  std::uint32_t BlockCount(BlockClass cls) const noexcept;
-  const BlockState* Block(BlockClass cls, std::uint32_t index) const noexcept;
-  // The instance named `name` (compared without regard to case), or -1.
-  int FindBlock(BlockClass cls, const std::string& name) const noexcept;
+  // Data blocks by index; false beyond the count.
+  std::uint32_t BlockCount(BlockClass cls) const noexcept { return model::BlockCount(state_, cls); }
   // A client's write (PutInstance): no event.
   bool WriteBlock(BlockClass cls, std::uint32_t index, std::uint32_t ulState) noexcept;
   // A hardware change of the state, as the tool makes it: a dock raises
