@@ -34,6 +34,11 @@ class SharedMachine final : public Machine {
   // nullptr with a reason in `error` when the shared state cannot be opened.
   static std::unique_ptr<SharedMachine> OpenShared(std::string* error = nullptr);
 
+  // The state as published in the file itself, read with ReadFile and not
+  // through the mapping: what a later run will find. false when the file
+  // is missing or does not hold a valid state.
+  static bool ReadStateFile(const std::string& path, model::MachineState& state);
+
   // How the state came to be when this object opened it.
   Origin origin() const noexcept { return origin_; }
   // The file that holds the state.
