@@ -202,6 +202,8 @@ bool SharedMachine::Update(const std::function<bool(model::MachineState&)>& fn) 
   std::memcpy(&draft, &Current(), sizeof draft);
   const std::uint64_t lastBefore = draft.lastSequence;
   if (!fn(draft)) return false;
+  // A request that changed nothing (a read) leaves the file alone.
+  if (std::memcmp(&draft, &Current(), sizeof draft) == 0) return true;
   ::MemoryBarrier();
   view_->header.current = next;
   ::FlushViewOfFile(view_, 0);

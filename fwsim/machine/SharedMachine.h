@@ -12,6 +12,8 @@
 // waits on it; whoever raises the next event sets it under the mutex. Every
 // process waiting for that sequence wakes; the event is never reset, and it
 // goes away with the last handle.
+//
+// Every method may be called from any thread; the mutex serialises them.
 #pragma once
 
 #include <windows.h>
