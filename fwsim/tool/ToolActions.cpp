@@ -27,13 +27,6 @@ const char* BlockClassName(model::BlockClass cls) {
   return cls == model::BlockClass::Display ? "vtqGAED" : "vtqDockQuery";
 }
 
-std::string DescribeEvent(const model::EventRecordCopy& e) {
-  if (e.kind == model::EventKind::DockEvent)
-    return Format("#%llu vtqDockEvent (data 0x%08X)", static_cast<unsigned long long>(e.sequence), e.eventData);
-  return Format("#%llu vtqBEvnt EventID %u EventData 0x%08X", static_cast<unsigned long long>(e.sequence),
-                e.eventId, e.eventData);
-}
-
 // The events raised since `before`, one line each.
 std::string Raised(const model::MachineState& state, std::uint64_t before) {
   std::string out;
@@ -119,6 +112,13 @@ std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
+std::string DescribeEvent(const model::EventRecordCopy& e) {
+  if (e.kind == model::EventKind::DockEvent)
+    return Format("#%llu vtqDockEvent (data 0x%08X)", static_cast<unsigned long long>(e.sequence), e.eventData);
+  return Format("#%llu vtqBEvnt EventID %u EventData 0x%08X", static_cast<unsigned long long>(e.sequence),
+                e.eventId, e.eventData);
+}
+
 std::string DescribeWord(std::uint32_t w) {
   namespace b = model::word;
   auto flag = [&](const char* name, std::uint32_t bit) { return Format(" %s=%d", name, (w & bit) ? 1 : 0); };
@@ -174,9 +174,12 @@ std::string DescribeSmbios(const model::MachineState& state) {
         if (s.length > 0x0D) {
           const unsigned size = f[0x0C] | f[0x0D] << 8;
           ++devices;
-          if (size != 0 && size != 0xFFFF) {
+          if (size == 0x7FFF && s.length >= 0x20) {  // 32 GB or more: Extended Size in MB
             ++populated;
-            memoryMb += (size & 0x8000) ? (size & 0x7FFF) / 1024 : size;
+            memoryMb += (f[0x1C] | f[0x1D] << 8 | f[0x1E] << 16 | static_cast<unsigned long>(f[0x1F] & 0x7F) << 24);
+          } else if (size != 0 && size != 0xFFFF) {
+            ++populated;
+            memoryMb += (size & 0x8000) ? (size & 0x7FFF) / 1024 : size;  // bit 15: in KB
           }
         }
         break;
@@ -300,6 +303,7 @@ ActionResult ApplyToolCommand(model::MachineState& state, const ToolCommand& c, 
     case Verb::Init:
     case Verb::Show:
     case Verb::Events:
+    case Verb::Wait:
     case Verb::SmbiosSave:
       return Fail("this command does not change the machine");
   }
