@@ -626,6 +626,9 @@ TEST_F(FirmwareWmi, PutChecksTypesAsWmiDoes) {
   EXPECT_EQ(V_I4(v.get()), 7);
   V_UNKNOWN(&obj) = biosClass.get();
   EXPECT_EQ(params->Put(L"InData", 0, &obj, 0), WBEM_E_TYPE_MISMATCH);
+  // An object into its own property is refused, not a hang.
+  V_UNKNOWN(&obj) = params.get();
+  EXPECT_EQ(params->Put(L"InData", 0, &obj, 0), WBEM_E_TYPE_MISMATCH);
 }
 
 TEST_F(FirmwareWmi, ObjectsListTheirPropertiesAndCloneIndependently) {
