@@ -439,7 +439,13 @@ TEST_F(FirmwareWmi, MethodFaultsShowWhereTheClientsLookForThem) {
   BiosAnswer a = ReadWord();
   ASSERT_EQ(a.hr, S_OK) << a.failedStep;
   EXPECT_EQ(a.data.size(), 3u);
+  ASSERT_EQ(RunTool("fault data-length 5"), 0);
+  a = ReadWord();
+  ASSERT_EQ(a.hr, S_OK) << a.failedStep;
+  EXPECT_EQ(a.data.size(), 5u);
   ASSERT_EQ(RunTool("fault data-length off"), 0);
+  a = ReadWord();
+  EXPECT_EQ(a.data.size(), 4u);
 
   ASSERT_EQ(RunTool("fault getmethod on"), 0);
   a = ReadWord();
