@@ -506,11 +506,13 @@ STDMETHODIMP WbemObject::Next(LONG lFlags, BSTR* strName, VARIANT* pVal, CIMTYPE
 }
 
 STDMETHODIMP WbemObject::EndEnumeration() {
-  std::lock_guard<std::mutex> guard(lock_);
-  enumerating_ = false;
-  enumNames_.clear();
-  enumPos_ = 0;
-  return WBEM_S_NO_ERROR;
+  return Guarded([&]() -> HRESULT {
+    std::lock_guard<std::mutex> guard(lock_);
+    enumerating_ = false;
+    enumNames_.clear();
+    enumPos_ = 0;
+    return WBEM_S_NO_ERROR;
+  });
 }
 
 STDMETHODIMP WbemObject::GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet** ppQualSet) {
