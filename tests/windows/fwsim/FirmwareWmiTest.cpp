@@ -439,7 +439,13 @@ TEST_F(FirmwareWmi, MethodFaultsShowWhereTheClientsLookForThem) {
   BiosAnswer a = ReadWord();
   ASSERT_EQ(a.hr, S_OK) << a.failedStep;
   EXPECT_EQ(a.data.size(), 3u);
+  ASSERT_EQ(RunTool("fault data-length 5"), 0);
+  a = ReadWord();
+  ASSERT_EQ(a.hr, S_OK) << a.failedStep;
+  EXPECT_EQ(a.data.size(), 5u);
   ASSERT_EQ(RunTool("fault data-length off"), 0);
+  a = ReadWord();
+  EXPECT_EQ(a.data.size(), 4u);
 
   ASSERT_EQ(RunTool("fault getmethod on"), 0);
   a = ReadWord();
@@ -625,6 +631,9 @@ TEST_F(FirmwareWmi, PutChecksTypesAsWmiDoes) {
   ASSERT_EQ(inner->Get(L"Size", 0, v.put(), nullptr, nullptr), WBEM_S_NO_ERROR);
   EXPECT_EQ(V_I4(v.get()), 7);
   V_UNKNOWN(&obj) = biosClass.get();
+  EXPECT_EQ(params->Put(L"InData", 0, &obj, 0), WBEM_E_TYPE_MISMATCH);
+  // An object into its own property is refused, not a hang.
+  V_UNKNOWN(&obj) = params.get();
   EXPECT_EQ(params->Put(L"InData", 0, &obj, 0), WBEM_E_TYPE_MISMATCH);
 }
 
