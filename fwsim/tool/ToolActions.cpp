@@ -34,26 +34,8 @@ std::string Raised(const model::MachineState& state, std::uint64_t before) {
   return out;
 }
 
-struct SettingRow {
-  const char* name;
-  model::Setting setting;
-};
-constexpr SettingRow kSettingRows[] = {
-    {"wlan", model::Setting::WlanPresent},
-    {"bluetooth", model::Setting::BluetoothPresent},
-    {"wlan-setup", model::Setting::WlanSetup},
-    {"bluetooth-setup", model::Setting::BluetoothSetup},
-    {"wlan-selected", model::Setting::WlanSelected},
-    {"bluetooth-selected", model::Setting::BluetoothSelected},
-    {"lan-switching-present", model::Setting::LanSwitchingPresent},
-    {"lan-switching", model::Setting::LanSwitching},
-    {"separate-switching", model::Setting::SeparateSwitching},
-    {"button", model::Setting::Button},
-    {"lan-cable", model::Setting::LanCable},
-};
-
-const char* SettingName(model::Setting s) {
-  for (const auto& r : kSettingRows)
+const char* NameOfSetting(model::Setting s) {
+  for (const auto& r : kSettingNames)
     if (r.setting == s) return r.name;
   return "?";
 }
@@ -197,7 +179,7 @@ std::string DescribeState(const model::MachineState& state) {
   out += Format("firmware classes: %s\n", state.firmwareClasses ? "present" : "absent (unsupported machine)");
   out += "wireless word: " + DescribeWord(model::StatusWordOf(state));
   out += "settings (fwsim set NAME on|off):\n";
-  for (const auto& r : kSettingRows) out += Format("  %-22s %s\n", r.name, OnOff(model::GetSetting(state, r.setting)));
+  for (const auto& r : kSettingNames) out += Format("  %-22s %s\n", r.name, OnOff(model::GetSetting(state, r.setting)));
   out += DescribeBlocks(state, model::BlockClass::Display);
   out += DescribeBlocks(state, model::BlockClass::Dock);
   out += "faults:\n" + DescribeFaults(state.faults);
@@ -226,7 +208,7 @@ ActionResult ApplyToolCommand(model::MachineState& state, const ToolCommand& c, 
       break;
     case Verb::Set:
       fw.Set(c.setting, c.on);
-      r.output = Format("%s %s\n", SettingName(c.setting), OnOff(c.on)) + WordLine(state);
+      r.output = Format("%s %s\n", NameOfSetting(c.setting), OnOff(c.on)) + WordLine(state);
       break;
     case Verb::Button:
       fw.PressButton();

@@ -67,11 +67,9 @@ const char kUsage[] =
     "Exit codes: 0 done, 1 could not be done (no such instance, bad SMBIOS file, state\n"
     "unavailable), 2 usage error; nothing changes unless the exit code is 0.\n";
 
-struct SettingName {
-  const char* name;
-  model::Setting setting;
-};
-constexpr SettingName kSettings[] = {
+}  // namespace
+
+const SettingName kSettingNames[11] = {
     {"wlan", model::Setting::WlanPresent},
     {"bluetooth", model::Setting::BluetoothPresent},
     {"wlan-setup", model::Setting::WlanSetup},
@@ -84,6 +82,8 @@ constexpr SettingName kSettings[] = {
     {"button", model::Setting::Button},
     {"lan-cable", model::Setting::LanCable},
 };
+
+namespace {
 
 struct FaultName {
   const char* name;
@@ -361,7 +361,7 @@ ParseResult ParseToolArgs(const std::vector<std::string>& args) {
   if (verb == "set") {
     if (args.size() != 3) return Fail("set takes NAME on|off");
     const SettingName* found = nullptr;
-    for (const auto& s : kSettings)
+    for (const auto& s : kSettingNames)
       if (args[1] == s.name) found = &s;
     if (!found) return Fail("set: unknown value " + Quote(args[1]) + " (fwsim help lists them)");
     if (!ParseOnOff(args[2], c.on)) return Fail("set " + args[1] + ": " + Quote(args[2]) + " is not on or off");

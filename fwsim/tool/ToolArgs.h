@@ -72,6 +72,13 @@ const char* ToolUsage();
 
 // Numbers: decimal or 0x-prefixed hexadecimal; `allowNegative` takes a
 // leading '-' for a 32-bit signed value and stores its two's complement.
+// The tool's names of the firmware values, in the order `show` prints them.
+struct SettingName {
+  const char* name;
+  model::Setting setting;
+};
+extern const SettingName kSettingNames[11];
+
 bool ParseNumber(const std::string& text, std::uint32_t& value, bool allowNegative = false);
 bool ParseOnOff(const std::string& text, bool& on);
 
