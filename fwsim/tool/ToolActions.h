@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "fwsim/model/Firmware.h"
 #include "fwsim/model/MachineState.h"
 #include "fwsim/model/SmbiosFile.h"
 #include "fwsim/tool/ToolArgs.h"
@@ -25,6 +26,8 @@ ActionResult ApplyToolCommand(model::MachineState& state, const ToolCommand& com
 
 // `fwsim show`.
 std::string DescribeState(const model::MachineState& state);
+// One event, as `fwsim events` and `fwsim wait` print it.
+std::string DescribeEvent(const model::EventRecordCopy& event);
 // `fwsim events`.
 std::string DescribeEvents(const model::MachineState& state);
 // The word in hex with its bytes and every flag of Part 1.2.

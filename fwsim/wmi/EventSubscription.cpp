@@ -4,7 +4,7 @@
 
 namespace fwsim::wmi {
 
-struct EventSubscription::State {
+struct EventSubscription::State : private ModuleObject {  // keeps the DLL while the thread runs
   std::atomic<bool> stop{false};
   // Set when the subscription was stopped from inside Indicate: the
   // delivery thread then releases the sink itself when it ends.
