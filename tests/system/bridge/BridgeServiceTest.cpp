@@ -230,6 +230,16 @@ TEST_F(BridgeService, ExecMethodExPassesOtherCommandsThroughUnchanged) {
     ASSERT_TRUE(fwsimtest::ToolNumber(out, "rwReturnCode ", code)) << out;
     EXPECT_EQ(e.hr, S_OK) << cmd;
     EXPECT_EQ(e.retCode, code) << cmd;
+    // The same Data bytes as the stand-in answers its own tool.
+    std::string data = out.substr(out.find("Data"));
+    data = data.substr(0, data.find_first_of("\r\n"));
+    std::string bytes = "Data";
+    for (BYTE b : BytesOf(e.out.get())) {
+      char x[4];
+      snprintf(x, sizeof(x), " %02X", b);
+      bytes += x;
+    }
+    EXPECT_EQ(bytes, data) << cmd;
   }
 }
 
