@@ -105,6 +105,13 @@ do_up() {
   setsid "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 &
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     WINE wineboot -i >/dev/null 2>&1
+    # Creating a prefix can leave two services.exe behind, two service
+    # control managers that each know only the services registered through
+    # them. A restart of the server leaves one.
+    WINESERVER -k >/dev/null 2>&1 || true
+    WINESERVER -w >/dev/null 2>&1 || true
+    setsid "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 &
+    WINE wineboot >/dev/null 2>&1
   else
     WINE wineboot >/dev/null 2>&1
   fi
