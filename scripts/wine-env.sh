@@ -9,6 +9,9 @@
 #   wine-env.sh env BUILD_DIR                  print the environment file
 #   wine-env.sh register BUILD_DIR             (re)register the stand-in
 #
+# --name NAME keeps a second environment beside the tests' one, under
+# BUILD_DIR/NAME instead of BUILD_DIR/wine (the demo uses its own).
+#
 # Other prefixes and servers on the machine are never touched.
 set -euo pipefail
 
@@ -16,14 +19,17 @@ cmd=${1:?usage: wine-env.sh up|down|env|register BUILD_DIR [--use-display]}
 build=$(cd "${2:?build directory}" && pwd)
 shift 2
 use_display=0
-for a in "$@"; do
-  case "$a" in
+name=wine
+while [ $# -gt 0 ]; do
+  case "$1" in
     --use-display) use_display=1 ;;
-    *) echo "wine-env.sh: unknown option $a" >&2; exit 2 ;;
+    --name) name=${2:?--name needs a value}; shift ;;
+    *) echo "wine-env.sh: unknown option $1" >&2; exit 2 ;;
   esac
+  shift
 done
 
-state="$build/wine"
+state="$build/$name"
 envfile="$state/env"
 # Every process started here must not inherit the lock's descriptor (9):
 # the persistent server and Xvfb would hold the lock for their lifetime.

@@ -1,0 +1,82 @@
+#!/bin/bash
+# The demo: brings up the simulated notebook in a Wine prefix of its own and
+# runs the suite on it. With DISPLAY set it shows everything on that display;
+# without, it runs on a private Xvfb display and leaves screenshots and a
+# transcript in the output folder it names at the end.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+out="$root/out/demo-$(date +%Y%m%d-%H%M%S)"
+mkdir -p "$out"
+exec > >(tee "$out/transcript.txt") 2>&1
+
+step() { printf '\n== %s\n' "$*"; }
+
+step "Installing what is missing and building (x86_64, runs under wine64)"
+scripts/setup-deps.sh || exit 1
+if ! { cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 >"$out/build.log" 2>&1; }; then
+  tail -n 30 "$out/build.log"
+  echo "demo: the build failed (log: $out/build.log)"
+  exit 1
+fi
+build="$root/build/win64"
+
+display_opt=()
+if [ -n "${DISPLAY:-}" ]; then
+  display_opt=(--use-display)
+  echo "Using your display $DISPLAY"
+else
+  echo "No DISPLAY: running on a private Xvfb display; screenshots go to $out"
+fi
+
+step "Bringing up the simulated notebook (Wine prefix $build/wine-demo)"
+scripts/wine-env.sh up "$build" --name wine-demo "${display_opt[@]}" || exit 1
+# shellcheck disable=SC1091
+. "$build/wine-demo/env"
+WINE=/usr/lib/wine/wine64
+trap 'scripts/wine-env.sh down "$build" --name wine-demo' EXIT
+
+shots=0
+screenshot() {
+  shots=$((shots + 1))
+  local file
+  file="$out/$(printf '%02d' "$shots")-$1.png"
+  if import -display "$DISPLAY" -window root "$file" 2>/dev/null; then
+    echo "screenshot: $file"
+  else
+    echo "screenshot failed: $file"
+  fi
+}
+
+fwsim() { "$WINE" "$build/fwsim/fwsim.exe" "$@"; }
+
+step "The machine: a notebook with wireless LAN and Bluetooth"
+fwsim profile both
+fwsim show
+
+tray_pid=
+if [ -f "$build/tray/rmtray.exe" ]; then
+  step "Starting the tray program (its icon appears after 5 seconds)"
+  "$WINE" "$build/tray/rmtray.exe" &
+  tray_pid=$!
+  sleep 7
+  screenshot tray-started
+  step "Pressing the wireless button: both radios are held off"
+  fwsim button
+  fwsim show
+  sleep 3
+  screenshot button-pressed
+  fwsim button
+fi
+
+if [ -f "$build/tests/machineinfo-demo.exe" ]; then
+  step "The machine information record, through the bridge"
+  "$WINE" "$build/tests/machineinfo-demo.exe"
+fi
+
+screenshot desktop
+if [ -n "$tray_pid" ]; then kill "$tray_pid" 2>/dev/null || true; fi
+
+step "Done"
+echo "Output folder: $out"
