@@ -83,6 +83,7 @@ BiosClient::~BiosClient() { Disconnect(); }
 
 bool BiosClient::Connect() {
   std::lock_guard<std::recursive_mutex> guard(lock_);
+  connected_ = false;
   HRESULT hr = S_OK;
   if (!locator_) {
     hr = ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
@@ -135,11 +136,13 @@ bool BiosClient::Connect() {
   if (FAILED(hr) || !instance) return false;
   hr = instance->Get(L"__PATH", 0, instancePath_.put(), nullptr, nullptr);
   diagnostics_.Set(Slot::kReadPath, hr);
-  return SUCCEEDED(hr);
+  connected_ = SUCCEEDED(hr);
+  return connected_;
 }
 
 void BiosClient::Disconnect() {
   std::lock_guard<std::recursive_mutex> guard(lock_);
+  connected_ = false;
   class_.reset();
   services_.reset();
   locator_.reset();
@@ -156,7 +159,7 @@ HRESULT BiosClient::Execute(std::uint32_t dwCmd, std::uint32_t dwType, std::uint
 
 HRESULT BiosClient::ExecuteLocked(VARIANT* input, VARIANT* output) {
   // A client that is not (or no longer) connected fails every call.
-  if (!services_ || !class_) return E_UNEXPECTED;
+  if (!connected_ || !services_ || !class_) return E_UNEXPECTED;
   const UniqueBstr method = AnsiBstr(BiosMethodName(current_.dwSizeOut));
   if (!method) return E_OUTOFMEMORY;
 

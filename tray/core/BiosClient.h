@@ -53,6 +53,7 @@ class BiosClient {
   ComPtr<IWbemServices> services_;
   ComPtr<IWbemClassObject> class_;
   Variant instancePath_;
+  bool connected_ = false;  // the last Connect succeeded; calls need it
   std::int32_t returnCode_ = -1;
   BiosCall current_;
 };

@@ -1,5 +1,5 @@
 // Test support for the tray program's Wine tests: the firmware stand-in's
-// tool, the settings key, starting rmtray.exe (also as the user "Guest"),
+// tool, the settings key, starting rmtray.exe,
 // finding its windows and waiting on conditions with a time limit.
 #pragma once
 
@@ -33,32 +33,11 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10
   }
 }
 
-// The environment of this process with the user name replaced: Wine's
-// GetUserNameA answers WINEUSERNAME, which Wine sets from the Unix user for
-// a process started from Linux and otherwise takes from the environment the
-// process was started with.
-inline std::vector<char> EnvironmentAsUser(const std::string& user) {
-  std::vector<char> block;
-  char* strings = ::GetEnvironmentStringsA();
-  for (const char* e = strings; e && *e; e += std::strlen(e) + 1) {
-    const std::string entry(e);
-    const std::string upper = [&] {
-      std::string u = entry.substr(0, entry.find('='));
-      for (char& c : u) c = static_cast<char>(::toupper(static_cast<unsigned char>(c)));
-      return u;
-    }();
-    if (upper == "WINEUSERNAME" || upper == "USERNAME" || upper == "USER") continue;
-    block.insert(block.end(), entry.begin(), entry.end());
-    block.push_back('\0');
-  }
-  if (strings) ::FreeEnvironmentStringsA(strings);
-  for (const char* name : {"WINEUSERNAME=", "USERNAME=", "USER="}) {
-    const std::string entry = name + user;
-    block.insert(block.end(), entry.begin(), entry.end());
-    block.push_back('\0');
-  }
-  block.push_back('\0');
-  return block;
+// The name GetUserNameA gives this process.
+inline std::string CurrentUserName() {
+  char name[260] = {};
+  DWORD size = sizeof name;
+  return ::GetUserNameA(name, &size) ? std::string(name) : std::string();
 }
 
 // A started process, owned; killed by handle when still running at the end.
@@ -69,19 +48,16 @@ class Process {
   Process& operator=(Process&&) = default;
   ~Process() { Kill(); }
 
-  static Process Start(const std::string& exe, const std::string& args, const std::string& user = std::string()) {
+  static Process Start(const std::string& exe, const std::string& args) {
     Process p;
     std::string commandLine = "\"" + exe + "\"";
     if (!args.empty()) commandLine += " " + args;
     std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
     mutableLine.push_back('\0');
-    std::vector<char> environment;
-    if (!user.empty()) environment = EnvironmentAsUser(user);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0,
-                         environment.empty() ? nullptr : environment.data(), nullptr, &si, &pi)) {
+    if (::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
       p.process_.reset(pi.hProcess);
       ::CloseHandle(pi.hThread);
       p.id_ = pi.dwProcessId;
