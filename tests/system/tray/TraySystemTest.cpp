@@ -1,0 +1,218 @@
+// rmtray.exe under Wine with the firmware stand-in: single instance, the
+// refusals and their notices, DebugInfo, the settings key, and the end by
+// command 1. Every test puts the machine back to profile "both", removes the
+// settings key and kills its rmtray by handle if it is still running.
+#include "tests/system/tray/TraySystem.h"
+
+namespace {
+
+using traytest::Process;
+using traytest::TraySystem;
+
+TEST_F(TraySystem, FirstStartCreatesTheKeyWithFiveZeroValuesAndCommandOneEndsIt) {
+  traytest::CleanSettingsKey clean;
+  traytest::MachineProfile profile("both");
+  ASSERT_TRUE(profile.ok());
+  Process tray = StartTray();
+  const HWND window = WaitForTrayWindow(tray);
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(::IsWindowVisible(window));
+  EXPECT_TRUE(MutexExists());
+
+  ASSERT_TRUE(traytest::SettingsKeyExists());
+  EXPECT_EQ(traytest::CountValues(), 5u);
+  for (const char* name : {"HideSysTray", "HideBIOSSettings", "DisableBalloons", "DisableFirstBalloon",
+                           "DoNotShowNoDevDlg"}) {
+    const auto v = traytest::ReadSetting(name);
+    EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << name;
+    EXPECT_EQ(v.data.size(), 4u) << name;
+    EXPECT_EQ(v.AsDword(), 0u) << name;
+  }
+  // A normal start leaves no DebugInfo, and no notice.
+  EXPECT_FALSE(traytest::ReadSetting("DebugInfo").exists);
+  EXPECT_EQ(traytest::FindProcessWindow(tray.id(), "#32770", traytest::kCaption), nullptr);
+
+  EndWithCommandOne(tray, window);
+  EXPECT_FALSE(MutexExists());
+  // With the mutex gone the next start runs.
+  Process again = StartTray();
+  const HWND second = WaitForTrayWindow(again);
+  ASSERT_NE(second, nullptr);
+  EndWithCommandOne(again, second);
+}
+
+TEST_F(TraySystem, ASecondInstanceEndsSilentlyAndLeavesTheFirstRunning) {
+  traytest::CleanSettingsKey clean;
+  traytest::MachineProfile profile("both");
+  ASSERT_TRUE(profile.ok());
+  Process first = StartTray();
+  const HWND window = WaitForTrayWindow(first);
+  ASSERT_NE(window, nullptr);
+
+  Process second = StartTray("SHOWSTATUS");
+  bool secondShowedAWindow = false;
+  DWORD code = 1234;
+  ASSERT_TRUE(traytest::WaitFor(
+      [&] {
+        if (traytest::FindProcessWindow(second.id(), "#32770")) secondShowedAWindow = true;
+        return second.WaitExit(0, &code);
+      },
+      15000));
+  EXPECT_EQ(code, 0u);
+  EXPECT_FALSE(secondShowedAWindow);
+  EXPECT_TRUE(first.Running());
+  EXPECT_TRUE(::IsWindow(window));
+  EXPECT_TRUE(MutexExists());
+  EndWithCommandOne(first, window);
+}
+
+TEST_F(TraySystem, AnUnsupportedMachineShowsItsNoticeAndLeavesDebugInfo) {
+  // Anyone but "Guest" sees the machine text.
+  ASSERT_NE(traytest::CurrentUserName(), "Guest");
+  traytest::CleanSettingsKey clean;
+  traytest::MachineProfile profile("unsupported");
+  ASSERT_TRUE(profile.ok());
+  Process tray = StartTray();
+  const HWND box = WaitForNotice(tray);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(traytest::WindowText(box), traytest::kCaption);
+  EXPECT_EQ(traytest::MessageBoxText(box), traytest::kUnsupportedText);
+  EXPECT_EQ(WaitForTrayWindow(tray), nullptr);
+
+  // Written before the box was shown.
+  const auto slots = DebugInfo();
+  ASSERT_EQ(slots.size(), 14u);
+  EXPECT_EQ(slots[0], S_OK);           // COM
+  EXPECT_EQ(slots[1], S_OK);           // COM security
+  EXPECT_EQ(slots[2], S_OK);           // module
+  EXPECT_NE(slots[3], 0);              // the RadioState exists
+  EXPECT_EQ(slots[4], E_FAIL);         // the probe
+  EXPECT_EQ(slots[5], S_OK);           // locator
+  EXPECT_EQ(slots[6], S_OK);           // root\wmi
+  EXPECT_TRUE(FAILED(slots[7]));       // no vtqBIntM: the failed step
+  for (int i = 8; i < 14; ++i) EXPECT_EQ(slots[i], -1) << i;
+  // The key was new: its five values were created too.
+  EXPECT_EQ(traytest::CountValues(), 6u);
+
+  CloseBoxAndExpectEnd(tray, box);
+  EXPECT_FALSE(MutexExists());
+}
+
+TEST_F(TraySystem, TenEnumerationTimeOutsAreAnUnsupportedMachine) {
+  traytest::CleanSettingsKey clean;
+  traytest::MachineProfile profile("both");
+  ASSERT_TRUE(profile.ok());
+  ASSERT_EQ(traytest::Fwsim("fault enum-timeouts 10"), 0);
+  Process tray = StartTray();
+  const HWND box = WaitForNotice(tray);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(traytest::MessageBoxText(box), traytest::kUnsupportedText);
+  const auto slots = DebugInfo();
+  ASSERT_EQ(slots.size(), 14u);
+  EXPECT_EQ(slots[4], E_FAIL);
+  EXPECT_EQ(slots[7], S_OK);
+  EXPECT_EQ(slots[8], S_OK);
+  EXPECT_EQ(slots[9], WBEM_S_TIMEDOUT);
+  EXPECT_EQ(slots[10], 0);
+  EXPECT_EQ(slots[11], 10);
+  EXPECT_EQ(slots[12], 0);
+  EXPECT_EQ(slots[13], -1);
+  CloseBoxAndExpectEnd(tray, box);
+}
+
+TEST_F(TraySystem, NoRadiosShowTheNoticeUntilTheBoxIsTicked) {
+  traytest::CleanSettingsKey clean;
+  traytest::MachineProfile profile("none");
+  ASSERT_TRUE(profile.ok());
+
+  Process tray = StartTray();
+  const HWND notice = WaitForNotice(tray);
+  ASSERT_NE(notice, nullptr);
+  const HWND box = ::GetDlgItem(notice, traytest::kNoticeCheckBox);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(traytest::DlgItemText(notice, traytest::kNoticeCheckBox), "Do not show this dialog box again");
+  const auto slots = DebugInfo();
+  ASSERT_EQ(slots.size(), 14u);
+  EXPECT_EQ(slots[4], S_OK);
+  EXPECT_EQ(slots[11], 1);
+  EXPECT_EQ(slots[13], S_OK);
+
+  // Esc, then a posted click: once the box shows ticked, the Esc key has
+  // been through the notice's loop, and the notice is still there.
+  ::PostMessageA(notice, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  ::PostMessageA(notice, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  ::PostMessageA(box, BM_CLICK, 0, 0);
+  ASSERT_TRUE(traytest::WaitFor([&] { return ::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  EXPECT_TRUE(::IsWindowVisible(notice));
+  EXPECT_TRUE(tray.Running());
+  EXPECT_FALSE(traytest::ReadSetting("DoNotShowNoDevDlg").AsDword());
+
+  ::SendMessageA(::GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
+  DWORD code = 1234;
+  ASSERT_TRUE(tray.WaitExit(15000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(traytest::ReadSetting("DoNotShowNoDevDlg").AsDword(), 1u);
+
+  // Later starts end silently, after writing DebugInfo again.
+  ASSERT_EQ(::RegDeleteKeyValueA(HKEY_CURRENT_USER, rm::kSettingsKeyPath, "DebugInfo"), ERROR_SUCCESS);
+  Process later = StartTray();
+  bool showedAWindow = false;
+  ASSERT_TRUE(traytest::WaitFor(
+      [&] {
+        if (traytest::FindProcessWindow(later.id(), "#32770")) showedAWindow = true;
+        return later.WaitExit(0, &code);
+      },
+      15000));
+  EXPECT_FALSE(showedAWindow);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(DebugInfo().size(), 14u);
+}
+
+TEST_F(TraySystem, TheNoticesCloseBoxStoresTheTickToo) {
+  traytest::CleanSettingsKey clean;
+  traytest::MachineProfile profile("none");
+  ASSERT_TRUE(profile.ok());
+  Process tray = StartTray();
+  const HWND notice = WaitForNotice(tray);
+  ASSERT_NE(notice, nullptr);
+  ::SendMessageA(::GetDlgItem(notice, traytest::kNoticeCheckBox), BM_CLICK, 0, 0);
+  ::PostMessageA(notice, WM_SYSCOMMAND, SC_CLOSE, 0);
+  DWORD code = 1234;
+  ASSERT_TRUE(tray.WaitExit(15000, &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(traytest::ReadSetting("DoNotShowNoDevDlg").AsDword(), 1u);
+}
+
+TEST_F(TraySystem, AnUntickedNoticeComesBackAtTheNextStart) {
+  traytest::CleanSettingsKey clean;
+  traytest::MachineProfile profile("none");
+  ASSERT_TRUE(profile.ok());
+  for (int start = 0; start < 2; ++start) {
+    Process tray = StartTray();
+    const HWND notice = WaitForNotice(tray);
+    ASSERT_NE(notice, nullptr) << start;
+    ::PostMessageA(notice, WM_CLOSE, 0, 0);
+    DWORD code = 1234;
+    ASSERT_TRUE(tray.WaitExit(15000, &code)) << start;
+    EXPECT_EQ(code, 0u);
+    // One notice per start: the program ended with it.
+  }
+  EXPECT_EQ(traytest::ReadSetting("DoNotShowNoDevDlg").AsDword(), 0u);
+}
+
+TEST_F(TraySystem, AValueOfTheWrongTypeKeepsItsDefault) {
+  traytest::CleanSettingsKey clean;
+  traytest::MachineProfile profile("none");
+  ASSERT_TRUE(profile.ok());
+  // "1" as a string does not silence the notice.
+  ASSERT_TRUE(traytest::WriteSetting("DoNotShowNoDevDlg", REG_SZ, "1", 2));
+  Process tray = StartTray();
+  const HWND notice = WaitForNotice(tray);
+  ASSERT_NE(notice, nullptr);
+  ::SendMessageA(::GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(tray.WaitExit(15000));
+  // The existing key is only read: the string stays.
+  EXPECT_EQ(traytest::ReadSetting("DoNotShowNoDevDlg").type, static_cast<DWORD>(REG_SZ));
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+// The tray program's settings as process-wide integers, and the rule by
+// which a registry value is taken. Portable: no Windows headers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace rm {
+
+// Each value defaults to 0; any nonzero value read means set.
+struct Settings {
+  std::uint32_t hideSysTray = 0;
+  std::uint32_t hideBiosSettings = 0;
+  std::uint32_t disableBalloons = 0;
+  std::uint32_t disableFirstBalloon = 0;
+  std::uint32_t doNotShowNoDevDlg = 0;
+};
+
+struct SettingsValue {
+  const char* name;                 // registry value name
+  std::uint32_t Settings::*member;  // where it is held
+  bool rereadOnChange;              // re-read on the settings-changed message
+};
+
+// The five values in the order they are read and created.
+inline constexpr std::size_t kSettingsValueCount = 5;
+extern const SettingsValue kSettingsValues[kSettingsValueCount];
+
+// The registry type a setting must have (REG_DWORD).
+inline constexpr std::uint32_t kRegTypeDword = 4;
+
+// A value is taken only when it is a REG_DWORD of exactly 4 bytes; anything
+// else (a string, a binary, a DWORD of the wrong length) counts as missing
+// and leaves *out alone. Returns whether it was taken.
+bool TakeDwordValue(std::uint32_t type, const std::uint8_t* data, std::size_t size, std::uint32_t* out);
+
+}  // namespace rm

@@ -1,0 +1,41 @@
+// The tray program's settings in HKEY_CURRENT_USER\Software\VTQ\Zarn Radio
+// Minder: read at start-up (creating the key with five zero values the first
+// time), re-read on the settings-changed message, and written value by value.
+// Main thread only. Registry failures are silent: reads keep the integers
+// they had, writes are skipped.
+#pragma once
+
+#include <windows.h>
+
+#include "tray/core/SettingsRules.h"
+#include "tray/core/StartupDiagnostics.h"
+
+namespace rm {
+
+// The process-wide settings every part of the tray program reads.
+Settings& AppSettings();
+
+// Read, set-value and create-subkey access (0x2001F).
+inline constexpr REGSAM kSettingsKeyAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+
+// Start-up: opens or creates the key; reads the five values when the key
+// existed, writes them with their defaults when it was created just now.
+void ReadSettingsAtStartup(Settings& settings);
+
+// The settings-changed re-read of HideSysTray, HideBIOSSettings,
+// DisableBalloons and DisableFirstBalloon (not DoNotShowNoDevDlg). Returns
+// whether the key opened.
+bool RereadChangedSettings(Settings& settings);
+
+// Writes one REG_DWORD value to the existing key (never creates it).
+bool WriteSettingsDword(const char* name, DWORD value);
+
+// Sets the in-memory value and writes it when it differs; the key is not
+// created. Returns whether a value was written.
+bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const char* name, std::uint32_t value);
+
+// Writes StartupDiagnostics as the 56-byte REG_BINARY value DebugInfo to the
+// existing key (never creates it).
+bool WriteDebugInfo(const StartupDiagnostics& diagnostics);
+
+}  // namespace rm
