@@ -1,0 +1,95 @@
+// The bridge's process: command line, registration, the service under the
+// service control manager, the run loop, the lock count and the instance
+// limit. Exactly one per process (ServiceModule::Instance()).
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "bridge/host/ServiceRules.h"
+
+namespace vtq {
+
+class ServiceModule {
+ public:
+  static ServiceModule& Instance();
+
+  // Process start: initialises the module, acts on a switch or runs the
+  // service (or the plain local server). Returns the process's exit code.
+  int Start(HINSTANCE instance, const char* commandLine);
+
+  // Registration with or without the service; unregistration (always 0
+  // once COM is initialised).
+  HRESULT RegisterServer(bool withService);
+  HRESULT UnregisterServer();
+  bool Install();
+  bool Uninstall();
+
+  // The service's (or local server's) run: serves the classes until WM_QUIT.
+  void Run();
+
+  // Methods refuse unless the service reports running.
+  bool IsRunning() const { return state_.load() == SERVICE_RUNNING; }
+  // Reports stop-pending and runs the stop handling on the caller's thread.
+  void SelfStop();
+
+  // Every live COM object and server lock holds one lock. In local-server
+  // mode the last unlock ends the run.
+  LONG Lock();
+  LONG Unlock();
+
+  // Instances of vtqCallBiosEx constructed since the process started.
+  std::uint32_t AddInstance() { return callCount_.fetch_add(1) + 1; }
+  std::uint32_t CallCount() const { return callCount_.load(); }
+  std::uint32_t InstanceLimit() const { return instanceLimit_; }
+  LogFlags Flags() const { return logFlags_; }
+
+  // Interface calls in progress; the run waits for them to return before
+  // it revokes the class objects, so a call that stops the service still
+  // reaches its client.
+  void CallStarted() { ++callsInProgress_; }
+  void CallEnded() { --callsInProgress_; }
+
+  const std::string& ServiceName() const { return serviceName_; }
+  std::string ModulePath() const;
+
+ private:
+  ServiceModule() = default;
+  void Init(HINSTANCE instance);
+  void ReportStatus(DWORD state);
+  void StopHandling();
+  void ReadParameters();
+  void RegisterClassObjects();
+  void RevokeClassObjects();
+  void StartTimer();
+  void DeleteTimerQueue(bool wait);
+  void WaitForCalls(DWORD timeoutMs);
+
+  static void WINAPI ServiceMain(DWORD argc, LPSTR* argv);
+  static void WINAPI ControlHandler(DWORD control);
+  static void CALLBACK StartupTimer(void* context, BOOLEAN fired);
+
+  HINSTANCE instance_ = nullptr;
+  std::string serviceName_ = "vtqwmi";
+  std::string displayName_ = "Zarn WMI Interface";
+  bool serviceFlag_ = true;
+  std::mutex statusMutex_;
+  SERVICE_STATUS status_{};
+  std::atomic<DWORD> state_{SERVICE_STOPPED};
+  SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
+  std::atomic<DWORD> mainThreadId_{0};
+  std::atomic<LONG> lockCount_{0};
+  std::atomic<std::uint32_t> callCount_{0};
+  std::atomic<LONG> callsInProgress_{0};
+  std::uint32_t instanceLimit_ = 0;
+  LogFlags logFlags_;
+  std::atomic<HANDLE> timerQueue_{nullptr};
+  DWORD classCookies_[2] = {0, 0};
+  bool classRegistered_[2] = {false, false};
+};
+
+}  // namespace vtq
