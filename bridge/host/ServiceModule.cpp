@@ -19,6 +19,7 @@ namespace {
 
 constexpr DWORD kStartTimerMs = 10000;
 constexpr DWORD kCallDrainMs = 10000;
+constexpr DWORD kReplyGraceMs = 250;
 
 // Registry helpers under HKEY_CLASSES_ROOT; each returns the Win32 status.
 LONG DeleteTree(HKEY root, const std::string& key) {
@@ -314,7 +315,18 @@ bool ServiceModule::Uninstall() {
       if (!::QueryServiceStatus(service.get(), &status)) break;
     }
   }
-  return ::DeleteService(service.get()) != FALSE;
+  if (!::DeleteService(service.get())) return false;
+  service.reset();
+  // The manager removes a deleted service only when its last handle is
+  // closed and its process is gone; until then a new registration would
+  // find the old entry and install nothing. Wait (bounded) for it to go.
+  for (int i = 0; i < 40; ++i) {
+    rm::UniqueServiceHandle old(
+        ::OpenServiceA(manager.get(), serviceName_.c_str(), SERVICE_QUERY_STATUS));
+    if (!old) break;
+    ::Sleep(250);
+  }
+  return true;
 }
 
 void ServiceModule::ReportStatus(DWORD state) {
@@ -366,6 +378,7 @@ void WINAPI ServiceModule::ControlHandler(DWORD control) {
 }
 
 void ServiceModule::SelfStop() {
+  selfStopped_ = true;
   if (serviceFlag_) ReportStatus(SERVICE_STOP_PENDING);
   StopHandling();
 }
@@ -478,6 +491,9 @@ void ServiceModule::Run() {
   }
 
   WaitForCalls(kCallDrainMs);
+  // The call that stopped the service has returned from its method; give
+  // COM a moment to send its reply before the class objects go.
+  if (selfStopped_.load()) ::Sleep(kReplyGraceMs);
   WmiConnection::Instance().Release();
   RevokeClassObjects();
   DeleteTimerQueue(true);

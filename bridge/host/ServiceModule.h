@@ -88,6 +88,7 @@ class ServiceModule {
   std::uint32_t instanceLimit_ = 0;
   LogFlags logFlags_;
   std::atomic<HANDLE> timerQueue_{nullptr};
+  std::atomic<bool> selfStopped_{false};
   DWORD classCookies_[2] = {0, 0};
   bool classRegistered_[2] = {false, false};
 };

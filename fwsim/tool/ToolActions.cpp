@@ -174,9 +174,12 @@ std::string DescribeSmbios(const model::MachineState& state) {
         if (s.length > 0x0D) {
           const unsigned size = f[0x0C] | f[0x0D] << 8;
           ++devices;
-          if (size != 0 && size != 0xFFFF) {
+          if (size == 0x7FFF && s.length >= 0x20) {  // 32 GB or more: Extended Size in MB
             ++populated;
-            memoryMb += (size & 0x8000) ? (size & 0x7FFF) / 1024 : size;
+            memoryMb += (f[0x1C] | f[0x1D] << 8 | f[0x1E] << 16 | static_cast<unsigned long>(f[0x1F] & 0x7F) << 24);
+          } else if (size != 0 && size != 0xFFFF) {
+            ++populated;
+            memoryMb += (size & 0x8000) ? (size & 0x7FFF) / 1024 : size;  // bit 15: in KB
           }
         }
         break;

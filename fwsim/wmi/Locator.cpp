@@ -14,7 +14,7 @@ std::string ComputerName() {
   return std::string(name, size);
 }
 
-// The system's locator, from wbemprox.dll in the system directory. The
+// The system's locator, from the system's wbemprox.dll. The
 // library stays loaded for the life of the process: the objects it hands
 // out may be used until then.
 HRESULT SystemLocator(IWbemLocator** out) {
@@ -28,8 +28,11 @@ HRESULT SystemLocator(IWbemLocator** out) {
       char dir[MAX_PATH] = {};
       const UINT n = ::GetSystemDirectoryA(dir, MAX_PATH);
       if (n == 0 || n >= MAX_PATH - 16) return WBEM_E_FAILED;
-      const std::string path = std::string(dir) + "\\wbemprox.dll";
-      module = ::LoadLibraryA(path.c_str());
+      // WMI's own DLLs live in the system directory's "wbem" folder.
+      for (const char* name : {"\\wbem\\wbemprox.dll", "\\wbemprox.dll"}) {
+        module = ::LoadLibraryA((std::string(dir) + name).c_str());
+        if (module) break;
+      }
       if (!module) return rm::LastErrorResult();
     }
     getClassObject = reinterpret_cast<GetClassObjectFn>(

@@ -376,6 +376,9 @@ HRESULT Services::RunBiosMethod(const std::string& pathText, const std::string& 
   BiosAnswer answer;
   if (request.verdict == RequestVerdict::Accepted) {
     answer = provider_->Execute(request.command, request.commandType, request.input, *sizeOut);
+    // The Data-length fault: the array has the forced length whatever the
+    // firmware answered (the machine may already have applied it).
+    if (faults.dataLength >= 0) answer.data.resize(static_cast<std::size_t>(faults.dataLength), 0);
   } else {
     answer.returnCode = kReturnSignRejected;
     answer.data.assign(*sizeOut, 0);
