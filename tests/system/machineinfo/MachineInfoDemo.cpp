@@ -6,45 +6,39 @@
 #include <cstdio>
 
 #include "bridge/host/MachineInfoText.h"
-#include "common/win/Resource.h"
-#include "vtqwmi.h"
+#include "tests/system/machineinfo/MachineInfoClient.h"
+
+namespace {
+
+int PrintRecord() {
+  rm::ComPtr<IDispatch> bridge;
+  HRESULT hr = machineinfotest::CreateBridge(bridge);
+  if (FAILED(hr)) {
+    std::printf("The bridge could not be reached: 0x%08lX\n", static_cast<unsigned long>(hr));
+    return 1;
+  }
+  rm::Variant info = machineinfotest::ByteArray(388);
+  ULONG size = 388;
+  hr = machineinfotest::GetMachineInfoEx(bridge.get(), &size, info.get());
+  if (FAILED(hr)) {
+    std::printf("vtqGetMachineInfoEx failed: 0x%08lX\n", static_cast<unsigned long>(hr));
+    return 1;
+  }
+  const std::vector<std::uint8_t> record = machineinfotest::ArrayBytes(info);
+  for (const std::string& line : vtq::FormatMachineInfoRecord(record.data(), record.size())) {
+    std::printf("%s\n", line.c_str());
+  }
+  return 0;
+}
+
+}  // namespace
 
 int main() {
   try {
     if (FAILED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
-    int code = 1;
-    {
-      rm::ComPtr<IvtqCallBiosEx> bridge;
-      HRESULT hr = ::CoCreateInstance(CLSID_vtqCallBiosEx, nullptr, CLSCTX_LOCAL_SERVER, IID_IvtqCallBiosEx,
-                                      bridge.put_void());
-      if (FAILED(hr)) {
-        std::printf("The bridge could not be reached: 0x%08lX\n", static_cast<unsigned long>(hr));
-      } else {
-        rm::Variant info;
-        V_VT(info.get()) = VT_ARRAY | VT_UI1;
-        V_ARRAY(info.get()) = ::SafeArrayCreateVector(VT_UI1, 0, 388);
-        ULONG size = 388;
-        hr = V_ARRAY(info.get()) ? bridge->vtqGetMachineInfoEx(&size, info.get()) : E_OUTOFMEMORY;
-        if (FAILED(hr)) {
-          std::printf("vtqGetMachineInfoEx failed: 0x%08lX\n", static_cast<unsigned long>(hr));
-        } else if ((info.type() != (VT_ARRAY | VT_UI1)) || !V_ARRAY(info.get())) {
-          std::printf("vtqGetMachineInfoEx returned no byte array\n");
-        } else {
-          LONG lower = 0, upper = -1;
-          ::SafeArrayGetLBound(V_ARRAY(info.get()), 1, &lower);
-          ::SafeArrayGetUBound(V_ARRAY(info.get()), 1, &upper);
-          const std::size_t count = upper >= lower ? static_cast<std::size_t>(upper - lower + 1) : 0;
-          rm::SafeArrayData bytes(V_ARRAY(info.get()));
-          if (bytes) {
-            for (const std::string& line :
-                 vtq::FormatMachineInfoRecord(static_cast<const std::uint8_t*>(bytes.data()), count)) {
-              std::printf("%s\n", line.c_str());
-            }
-            code = 0;
-          }
-        }
-      }
-    }
+    ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CONNECT, RPC_C_IMP_LEVEL_IMPERSONATE,
+                           nullptr, EOAC_NONE, nullptr);
+    const int code = PrintRecord();
     ::CoUninitialize();
     return code;
   } catch (...) {

@@ -15,9 +15,13 @@
 
 #include "bridge/host/MachineInfoRecord.h"
 #include "common/win/Resource.h"
-#include "vtqwmi.h"
+#include "tests/system/machineinfo/MachineInfoClient.h"
 
 namespace {
+
+using machineinfotest::ArrayBytes;
+using machineinfotest::ByteArray;
+using machineinfotest::GetMachineInfoEx;
 
 constexpr HRESULT kTypeMismatch = static_cast<HRESULT>(0x80041005);
 constexpr HRESULT kOutOfMemory = static_cast<HRESULT>(0x80041006);
@@ -78,28 +82,6 @@ void StopService() {
   ASSERT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_STOPPED));
 }
 
-rm::Variant ByteArray(ULONG count) {
-  rm::Variant v;
-  V_VT(v.get()) = VT_ARRAY | VT_UI1;
-  V_ARRAY(v.get()) = ::SafeArrayCreateVector(VT_UI1, 0, count);
-  return v;
-}
-
-std::vector<std::uint8_t> ArrayBytes(const rm::Variant& v) {
-  if (v.type() != (VT_ARRAY | VT_UI1) || !V_ARRAY(v.get())) return {};
-  SAFEARRAY* a = V_ARRAY(v.get());
-  LONG lower = 0, upper = -1;
-  ::SafeArrayGetLBound(a, 1, &lower);
-  ::SafeArrayGetUBound(a, 1, &upper);
-  std::vector<std::uint8_t> out;
-  for (LONG i = lower; i <= upper; ++i) {
-    BYTE b = 0;
-    ::SafeArrayGetElement(a, &i, &b);
-    out.push_back(b);
-  }
-  return out;
-}
-
 // The record the builder makes of a table file, as a client receives it.
 std::vector<std::uint8_t> ExpectedRecord(const std::string& name, std::uint32_t layout) {
   std::ifstream in(std::string(RM_TESTDATA_DIR) + "/smbios/" + name + ".table", std::ios::binary);
@@ -116,20 +98,24 @@ std::vector<std::uint8_t> ExpectedRecord(const std::string& name, std::uint32_t 
 class MachineInfoThroughTheBridge : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    // Registers the COM classes and installs the service.
-    ASSERT_EQ(RunProgram("bridge/vtqwmi.exe", "-Service"), 0);
+    // Registers the COM classes and installs the service, once per prefix.
+    if (ServiceState() == 0) {
+      ASSERT_EQ(RunProgram("bridge/vtqwmi.exe", "-Service"), 0);
+    }
   }
-  void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CONNECT, RPC_C_IMP_LEVEL_IMPERSONATE,
+                           nullptr, EOAC_NONE, nullptr);
+  }
   void TearDown() override {
     RunProgram("fwsim/fwsim.exe", "smbios default");
     ::CoUninitialize();
   }
 
-  rm::ComPtr<IvtqCallBiosEx> Bridge() {
-    rm::ComPtr<IvtqCallBiosEx> bridge;
-    const HRESULT hr =
-        ::CoCreateInstance(CLSID_vtqCallBiosEx, nullptr, CLSCTX_LOCAL_SERVER, IID_IvtqCallBiosEx, bridge.put_void());
-    EXPECT_EQ(hr, S_OK);
+  rm::ComPtr<IDispatch> Bridge() {
+    rm::ComPtr<IDispatch> bridge;
+    EXPECT_EQ(machineinfotest::CreateBridge(bridge), S_OK);
     return bridge;
   }
 };
@@ -138,14 +124,14 @@ TEST_F(MachineInfoThroughTheBridge, EveryRealTableInBothLayouts) {
   for (const char* name : kTables) {
     SCOPED_TRACE(name);
     ASSERT_EQ(RunProgram("fwsim/fwsim.exe", "smbios load \"" + TablePath(name) + "\""), 0);
-    rm::ComPtr<IvtqCallBiosEx> bridge = Bridge();
+    rm::ComPtr<IDispatch> bridge = Bridge();
     ASSERT_TRUE(bridge);
     // COM started the bridge as the service, not as a plain local server.
     EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_RUNNING));
     for (ULONG layout : {388ul, 308ul}) {
       rm::Variant info = ByteArray(layout);
       ULONG size = layout;
-      ASSERT_EQ(bridge->vtqGetMachineInfoEx(&size, info.get()), S_OK) << layout;
+      ASSERT_EQ(GetMachineInfoEx(bridge.get(), &size, info.get()), S_OK) << layout;
       EXPECT_EQ(size, layout);
       const std::vector<std::uint8_t> got = ArrayBytes(info);
       EXPECT_EQ(got, ExpectedRecord(name, layout)) << layout;
@@ -154,34 +140,34 @@ TEST_F(MachineInfoThroughTheBridge, EveryRealTableInBothLayouts) {
 }
 
 TEST_F(MachineInfoThroughTheBridge, ArgumentErrors) {
-  rm::ComPtr<IvtqCallBiosEx> bridge = Bridge();
+  rm::ComPtr<IDispatch> bridge = Bridge();
   ASSERT_TRUE(bridge);
 
   rm::Variant notArray;
   V_VT(notArray.get()) = VT_I4;
   V_I4(notArray.get()) = 388;
   ULONG size = 388;
-  EXPECT_EQ(bridge->vtqGetMachineInfoEx(&size, notArray.get()), kTypeMismatch);
+  EXPECT_EQ(GetMachineInfoEx(bridge.get(), &size, notArray.get()), kTypeMismatch);
   EXPECT_EQ(size, 388u);
 
   rm::Variant wrongCount = ByteArray(100);
-  EXPECT_EQ(bridge->vtqGetMachineInfoEx(&size, wrongCount.get()), kOutOfMemory);
+  EXPECT_EQ(GetMachineInfoEx(bridge.get(), &size, wrongCount.get()), kOutOfMemory);
   EXPECT_EQ(size, 388u);
 
   rm::Variant info = ByteArray(388);
   size = 100;
-  EXPECT_EQ(bridge->vtqGetMachineInfoEx(&size, info.get()), kInvalidParameter);
+  EXPECT_EQ(GetMachineInfoEx(bridge.get(), &size, info.get()), kInvalidParameter);
   EXPECT_EQ(size, 100u);  // left as the client passed it
   EXPECT_EQ(ArrayBytes(info), std::vector<std::uint8_t>(388, 0));
 }
 
 TEST_F(MachineInfoThroughTheBridge, ShortArrayWithFullLayoutStillReadsSize388) {
   ASSERT_EQ(RunProgram("fwsim/fwsim.exe", "smbios load \"" + TablePath("lenovo-thinkpad-t61p") + "\""), 0);
-  rm::ComPtr<IvtqCallBiosEx> bridge = Bridge();
+  rm::ComPtr<IDispatch> bridge = Bridge();
   ASSERT_TRUE(bridge);
   rm::Variant info = ByteArray(308);
   ULONG size = 388;
-  ASSERT_EQ(bridge->vtqGetMachineInfoEx(&size, info.get()), S_OK);
+  ASSERT_EQ(GetMachineInfoEx(bridge.get(), &size, info.get()), S_OK);
   std::vector<std::uint8_t> expected = ExpectedRecord("lenovo-thinkpad-t61p", 388);
   expected.resize(308);  // the product name at 308 does not fit the array
   EXPECT_EQ(ArrayBytes(info), expected);
@@ -228,11 +214,11 @@ TEST_F(MachineInfoThroughTheBridge, FailingFillSetsTheSizeToZero) {
   StopService();  // the next activation connects afresh
   ASSERT_TRUE(swap.UseWinesOwn());
   {
-    rm::ComPtr<IvtqCallBiosEx> bridge = Bridge();
+    rm::ComPtr<IDispatch> bridge = Bridge();
     ASSERT_TRUE(bridge);
     rm::Variant info = ByteArray(388);
     ULONG size = 388;
-    const HRESULT hr = bridge->vtqGetMachineInfoEx(&size, info.get());
+    const HRESULT hr = GetMachineInfoEx(bridge.get(), &size, info.get());
     EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(ArrayBytes(info), std::vector<std::uint8_t>(388, 0));
