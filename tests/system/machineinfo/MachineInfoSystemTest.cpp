@@ -69,6 +69,23 @@ DWORD ServiceState() {
   return status.dwCurrentState;
 }
 
+// Starts the bridge service and waits until it runs. A start can be
+// refused for a while after the prefix came up (the service database is
+// locked while the manager starts its own services), so it is retried.
+bool StartBridgeService() {
+  for (int attempt = 0; attempt < 60; ++attempt) {
+    if (ServiceState() == SERVICE_RUNNING) return true;
+    rm::UniqueServiceHandle scm(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    rm::UniqueServiceHandle service(
+        scm ? ::OpenServiceA(scm.get(), kServiceName, SERVICE_START | SERVICE_QUERY_STATUS) : nullptr);
+    if (service) ::StartServiceA(service.get(), 0, nullptr);
+    for (int i = 0; i < 10 && ServiceState() == SERVICE_START_PENDING; ++i) ::Sleep(100);
+    if (ServiceState() == SERVICE_RUNNING) return true;
+    ::Sleep(500);
+  }
+  return false;
+}
+
 // Stops the bridge service, so that the next activation starts a fresh
 // process with an empty WMI connection cache.
 void StopService() {
@@ -98,10 +115,13 @@ std::vector<std::uint8_t> ExpectedRecord(const std::string& name, std::uint32_t 
 class MachineInfoThroughTheBridge : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    // Registers the COM classes and installs the service, once per prefix.
+    // Registers the COM classes and installs the service, once per prefix:
+    // a second registration deletes and recreates the service, which Wine
+    // completes only once every handle to the old one is closed.
     if (ServiceState() == 0) {
       ASSERT_EQ(RunProgram("bridge/vtqwmi.exe", "-Service"), 0);
     }
+    ASSERT_TRUE(StartBridgeService()) << "the bridge service does not start";
   }
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
