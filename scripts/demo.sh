@@ -51,9 +51,27 @@ screenshot() {
 
 fwsim() { "$WINE" "$build/fwsim/fwsim.exe" "$@"; }
 
+# wait_window TITLE [SECONDS]: waits until a window whose title holds TITLE
+# is on the display.
+wait_window() {
+  local title=$1 limit=${2:-20} i
+  for ((i = 0; i < limit * 5; i++)); do
+    xwininfo -display "$DISPLAY" -root -tree 2>/dev/null | grep -qF "$title" && return 0
+    sleep 0.2
+  done
+  echo "(no window \"$title\" after ${limit}s)"
+  return 1
+}
+
 step "The machine: a notebook with wireless LAN and Bluetooth"
 fwsim profile both
-fwsim show
+fwsim show | tee "$out/machine-state.txt"
+# Show the machine's state on the simulated desktop.
+"$WINE" notepad "Z:${out//\//\\}\\machine-state.txt" &
+notepad_pid=$!
+wait_window "machine-state.txt - Notepad" && sleep 1
+screenshot machine-state
+kill "$notepad_pid" 2>/dev/null || true
 
 tray_pid=
 if [ -f "$build/tray/rmtray.exe" ]; then

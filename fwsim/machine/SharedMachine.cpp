@@ -48,12 +48,24 @@ std::string Win32Error(const char* what) {
 
 }  // namespace
 
-struct SharedMachine::File {
+namespace {
+struct FileHeader {
   char magic[8];
   std::uint32_t version;
   std::uint32_t stateSize;
   std::uint32_t current;  // the slot that holds the published state
   std::uint32_t reserved[11];
+};
+static_assert(sizeof(FileHeader) == 64, "fixed layout");
+
+bool ValidHeader(const FileHeader& h) {
+  return std::memcmp(h.magic, kMagic, sizeof kMagic) == 0 && h.version == model::kStateVersion &&
+         h.stateSize == sizeof(model::MachineState) && h.current <= 1;
+}
+}  // namespace
+
+struct SharedMachine::File {
+  FileHeader header;
   model::MachineState slots[2];
 };
 
@@ -141,42 +153,59 @@ std::unique_ptr<SharedMachine> SharedMachine::OpenShared(std::string* error) {
   return m;
 }
 
+bool SharedMachine::ReadStateFile(const std::string& path, model::MachineState& state) {
+  rm::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  FileHeader header{};
+  const DWORD headerSize = sizeof header;
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), &header, headerSize, &read, nullptr) || read != headerSize) return false;
+  if (!ValidHeader(header)) return false;
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(headerSize + header.current * sizeof(model::MachineState));
+  if (!::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return false;
+  return ::ReadFile(file.get(), &state, sizeof state, &read, nullptr) && read == sizeof state;
+}
+
 SharedMachine::~SharedMachine() {
   if (view_) ::UnmapViewOfFile(view_);
 }
 
 bool SharedMachine::Validate() const noexcept {
-  static_assert(offsetof(File, slots) == 64, "fixed layout");
-  return std::memcmp(view_->magic, kMagic, sizeof kMagic) == 0 && view_->version == model::kStateVersion &&
-         view_->stateSize == sizeof(model::MachineState) && view_->current <= 1;
+  static_assert(offsetof(File, slots) == sizeof(FileHeader), "fixed layout");
+  return ValidHeader(view_->header);
 }
 
 // Under the lock. The magic goes in last: a process that dies half way
 // leaves a file that the next one initializes again.
 void SharedMachine::Initialize() noexcept {
-  std::memset(view_->magic, 0, sizeof view_->magic);
-  view_->version = model::kStateVersion;
-  view_->stateSize = sizeof(model::MachineState);
-  view_->current = 0;
+  FileHeader& h = view_->header;
+  std::memset(h.magic, 0, sizeof h.magic);
+  h.version = model::kStateVersion;
+  h.stateSize = sizeof(model::MachineState);
+  h.current = 0;
   model::InitState(view_->slots[0]);
   ::MemoryBarrier();
-  std::memcpy(view_->magic, kMagic, sizeof kMagic);
+  std::memcpy(h.magic, kMagic, sizeof kMagic);
   ::FlushViewOfFile(view_, 0);
 }
 
-model::MachineState& SharedMachine::Current() noexcept { return view_->slots[view_->current & 1]; }
+model::MachineState& SharedMachine::Current() noexcept { return view_->slots[view_->header.current & 1]; }
 
 bool SharedMachine::Update(const std::function<bool(model::MachineState&)>& fn) {
   Lock lock(mutex_.get());
   if (!lock) return false;
   if (!Validate()) Initialize();
-  const std::uint32_t next = (view_->current & 1) ^ 1;
+  const std::uint32_t next = (view_->header.current & 1) ^ 1;
   model::MachineState& draft = view_->slots[next];
   std::memcpy(&draft, &Current(), sizeof draft);
   const std::uint64_t lastBefore = draft.lastSequence;
   if (!fn(draft)) return false;
+  // A request that changed nothing (a read) leaves the file alone.
+  if (std::memcmp(&draft, &Current(), sizeof draft) == 0) return true;
   ::MemoryBarrier();
-  view_->current = next;
+  view_->header.current = next;
   ::FlushViewOfFile(view_, 0);
   if (draft.lastSequence != lastBefore) {
     // The waiters for lastBefore made their event under this lock.

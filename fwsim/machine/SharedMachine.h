@@ -12,6 +12,8 @@
 // waits on it; whoever raises the next event sets it under the mutex. Every
 // process waiting for that sequence wakes; the event is never reset, and it
 // goes away with the last handle.
+//
+// Every method may be called from any thread; the mutex serialises them.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +35,11 @@ class SharedMachine final : public Machine {
 
   // nullptr with a reason in `error` when the shared state cannot be opened.
   static std::unique_ptr<SharedMachine> OpenShared(std::string* error = nullptr);
+
+  // The state as published in the file itself, read with ReadFile and not
+  // through the mapping: what a later run will find. false when the file
+  // is missing or does not hold a valid state.
+  static bool ReadStateFile(const std::string& path, model::MachineState& state);
 
   // How the state came to be when this object opened it.
   Origin origin() const noexcept { return origin_; }

@@ -14,7 +14,7 @@
 namespace fwsim::model {
 
 // Status word bits, little-endian: byte 0 in bits 0-7, byte 1 in 8-15,
-// byte 2 in 16-23 (Part 1.2).
+// byte 2 in 16-23, as the tray program reads it.
 namespace word {
 constexpr std::uint32_t kHasWlan = 1u << 0;
 constexpr std::uint32_t kHasBluetooth = 1u << 1;

@@ -121,6 +121,19 @@ int Run(const std::vector<std::string>& args) {
       std::fputs(text.c_str(), stdout);
       return kExitDone;
     }
+    case Verb::Wait: {
+      const std::uint64_t after = command.afterGiven ? command.after : machine->LastEventSequence();
+      std::printf("waiting for events after #%llu\n", static_cast<unsigned long long>(after));
+      std::fflush(stdout);
+      const auto events = machine->WaitEvents(after, command.number);
+      if (events.empty()) return Failed("no event within " + std::to_string(command.number) + " ms");
+      for (const auto& e : events) {
+        const fwsim::model::EventRecordCopy copy{e.sequence, static_cast<fwsim::model::EventKind>(e.eventClass),
+                                                 e.eventId, e.eventData};
+        std::printf("%s\n", fwsim::tool::DescribeEvent(copy).c_str());
+      }
+      return kExitDone;
+    }
     case Verb::SmbiosSave: {
       const fwsim::SmbiosTables tables = machine->Smbios();
       if (!WriteWholeFile(command.text, tables.data, error)) return Failed(error);

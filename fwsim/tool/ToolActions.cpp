@@ -27,13 +27,6 @@ const char* BlockClassName(model::BlockClass cls) {
   return cls == model::BlockClass::Display ? "vtqGAED" : "vtqDockQuery";
 }
 
-std::string DescribeEvent(const model::EventRecordCopy& e) {
-  if (e.kind == model::EventKind::DockEvent)
-    return Format("#%llu vtqDockEvent (data 0x%08X)", static_cast<unsigned long long>(e.sequence), e.eventData);
-  return Format("#%llu vtqBEvnt EventID %u EventData 0x%08X", static_cast<unsigned long long>(e.sequence),
-                e.eventId, e.eventData);
-}
-
 // The events raised since `before`, one line each.
 std::string Raised(const model::MachineState& state, std::uint64_t before) {
   std::string out;
@@ -118,6 +111,13 @@ std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
 }
 
 }  // namespace
+
+std::string DescribeEvent(const model::EventRecordCopy& e) {
+  if (e.kind == model::EventKind::DockEvent)
+    return Format("#%llu vtqDockEvent (data 0x%08X)", static_cast<unsigned long long>(e.sequence), e.eventData);
+  return Format("#%llu vtqBEvnt EventID %u EventData 0x%08X", static_cast<unsigned long long>(e.sequence),
+                e.eventId, e.eventData);
+}
 
 std::string DescribeWord(std::uint32_t w) {
   namespace b = model::word;
@@ -303,6 +303,7 @@ ActionResult ApplyToolCommand(model::MachineState& state, const ToolCommand& c, 
     case Verb::Init:
     case Verb::Show:
     case Verb::Events:
+    case Verb::Wait:
     case Verb::SmbiosSave:
       return Fail("this command does not change the machine");
   }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "fwsim/model/Firmware.h"
 #include "fwsim/model/MachineState.h"
 #include "fwsim/model/SmbiosFile.h"
 #include "fwsim/tool/ToolArgs.h"
@@ -25,11 +26,13 @@ ActionResult ApplyToolCommand(model::MachineState& state, const ToolCommand& com
 
 // `fwsim show`.
 std::string DescribeState(const model::MachineState& state);
+// One event, as `fwsim events` and `fwsim wait` print it.
+std::string DescribeEvent(const model::EventRecordCopy& event);
 // `fwsim events`.
 std::string DescribeEvents(const model::MachineState& state);
-// The word in hex with its bytes and every flag of Part 1.2.
+// The word in hex with its bytes and every flag the tray program decodes.
 std::string DescribeWord(std::uint32_t word);
-// One line per SMBIOS structure kind that Part 3.4 reads.
+// One line per SMBIOS structure kind that the machine information record reads.
 std::string DescribeSmbios(const model::MachineState& state);
 
 }  // namespace fwsim::tool

@@ -15,6 +15,8 @@ const char kUsage[] =
     "  init                      create the machine state (profile both) unless it exists\n"
     "  show                      print the whole state\n"
     "  events                    print the recent events (vtqBEvnt, vtqDockEvent)\n"
+    "  wait [--after N] [MS]     wait up to MS (default 10000) for events after sequence N\n"
+    "                            (default: the last one now) and print them\n"
     "  profile NAME              reset radios, setup, button, LAN cable, displays and docks\n"
     "                            to a profile: both, wlan, bluetooth, none, unsupported\n"
     "                            (SMBIOS table, fault knobs and events stay)\n"
@@ -241,6 +243,28 @@ ParseResult ParseSmbios(const std::vector<std::string>& a) {
   return Ok(c);
 }
 
+ParseResult ParseWait(const std::vector<std::string>& a) {
+  ToolCommand c;
+  c.verb = Verb::Wait;
+  c.number = kDefaultWaitMs;
+  bool timeoutGiven = false;
+  for (std::size_t i = 1; i < a.size(); ++i) {
+    std::uint32_t v = 0;
+    if (a[i] == "--after") {
+      if (i + 1 >= a.size() || !ParseNumber(a[i + 1], v)) return Fail("wait: --after takes a sequence number");
+      c.afterGiven = true;
+      c.after = v;
+      ++i;
+    } else if (!timeoutGiven && ParseNumber(a[i], v)) {
+      c.number = v;
+      timeoutGiven = true;
+    } else {
+      return Fail("wait: unexpected " + Quote(a[i]) + " (wait [--after N] [TIMEOUT-MS])");
+    }
+  }
+  return Ok(c);
+}
+
 ParseResult ParseCall(const std::vector<std::string>& a) {
   ToolCommand c;
   c.verb = Verb::Call;
@@ -352,6 +376,7 @@ ParseResult ParseToolArgs(const std::vector<std::string>& args) {
     return Ok(c);
   }
   if (verb == "call") return ParseCall(args);
+  if (verb == "wait") return ParseWait(args);
   if (verb == "event") {
     if (args.size() != 3) return Fail("event takes ID DATA");
     if (!ParseNumber(args[1], c.number, true)) return Fail("event: ID " + Quote(args[1]) + " is not a 32-bit number");

@@ -15,6 +15,7 @@ enum class Verb {
   Init,           // create the state when there is none
   Show,           // print the whole state
   Events,         // print the recent events
+  Wait,           // wait [--after N] [TIMEOUT-MS]: wait for the next events
   Profile,        // profile NAME
   Set,            // set NAME on|off
   Button,         // press the wireless button
@@ -51,7 +52,11 @@ struct ToolCommand {
   std::uint8_t major = 0;
   std::uint8_t minor = 0;
   std::string text;                    // file name, instance name
+  bool afterGiven = false;             // wait --after
+  std::uint64_t after = 0;
 };
+
+constexpr std::uint32_t kDefaultWaitMs = 10000;
 
 struct ParseResult {
   bool ok = false;

@@ -1,10 +1,11 @@
 #include "fwsim/wmi/EventSubscription.h"
 
 #include <atomic>
+#include <system_error>
 
 namespace fwsim::wmi {
 
-struct EventSubscription::State {
+struct EventSubscription::State : private ModuleObject {  // keeps the DLL while the thread runs
   std::atomic<bool> stop{false};
   // Set when the subscription was stopped from inside Indicate: the
   // delivery thread then releases the sink itself when it ends.
@@ -78,15 +79,20 @@ void EventSubscription::Deliver(std::shared_ptr<State> state) {
   if (SUCCEEDED(init)) ::CoUninitialize();
 }
 
-void EventSubscription::Stop(bool report) {
+void EventSubscription::Stop(bool report) noexcept {
   if (stopped_) return;
   stopped_ = true;
   state_->stop = true;
   const bool fromDelivery = thread_.joinable() && thread_.get_id() == std::this_thread::get_id();
-  if (fromDelivery) {
-    thread_.detach();
-  } else if (thread_.joinable()) {
-    thread_.join();
+  try {
+    if (fromDelivery) {
+      thread_.detach();
+    } else if (thread_.joinable()) {
+      thread_.join();
+    }
+  } catch (const std::system_error&) {
+    // The thread cannot be joined (it has ended or is gone): nothing of it
+    // runs any more that the sink could notice.
   }
   if (report && state_->sink)
     state_->sink->SetStatus(WBEM_STATUS_COMPLETE, WBEM_E_CALL_CANCELLED, nullptr, nullptr);

@@ -28,7 +28,7 @@ class EventSubscription {
   // Indicate), where the current delivery finishes first. Then, when
   // `report` is set, tells the sink with SetStatus(WBEM_STATUS_COMPLETE,
   // WBEM_E_CALL_CANCELLED), and releases the sink.
-  void Stop(bool report);
+  void Stop(bool report) noexcept;
 
  private:
   struct State;

@@ -34,10 +34,12 @@ STDMETHODIMP_(ULONG) ObjectEnum::Release() {
 }
 
 STDMETHODIMP ObjectEnum::Reset() {
-  std::lock_guard<std::mutex> guard(lock_);
-  if (forwardOnly_) return WBEM_E_INVALID_OPERATION;
-  pos_ = 0;
-  return WBEM_S_NO_ERROR;
+  return Guarded([&]() -> HRESULT {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (forwardOnly_) return WBEM_E_INVALID_OPERATION;
+    pos_ = 0;
+    return WBEM_S_NO_ERROR;
+  });
 }
 
 STDMETHODIMP ObjectEnum::Next(LONG lTimeout, ULONG uCount, IWbemClassObject** apObjects, ULONG* puReturned) {

@@ -75,12 +75,8 @@ rm::ComPtr<Services> Services::Create(std::shared_ptr<Provider> provider) {
 }
 
 Services::~Services() {
-  std::vector<std::shared_ptr<EventSubscription>> subs;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    subs.swap(subscriptions_);
-  }
-  for (auto& s : subs) s->Stop(false);
+  // No one else holds the object any more: the list needs no lock.
+  for (auto& s : subscriptions_) s->Stop(false);
 }
 
 STDMETHODIMP Services::QueryInterface(REFIID riid, void** ppv) {
@@ -111,15 +107,17 @@ STDMETHODIMP Services::QueryBlanket(IUnknown* pProxy, DWORD* pAuthnSvc, DWORD* p
                                     OLECHAR** pServerPrincName, DWORD* pAuthnLevel, DWORD* pImpLevel,
                                     void** pAuthInfo, DWORD* pCapabilites) {
   if (!pProxy) return E_INVALIDARG;
-  std::lock_guard<std::mutex> guard(lock_);
-  if (pAuthnSvc) *pAuthnSvc = authnSvc_;
-  if (pAuthzSvc) *pAuthzSvc = authzSvc_;
-  if (pServerPrincName) *pServerPrincName = nullptr;
-  if (pAuthnLevel) *pAuthnLevel = authnLevel_;
-  if (pImpLevel) *pImpLevel = impLevel_;
-  if (pAuthInfo) *pAuthInfo = nullptr;
-  if (pCapabilites) *pCapabilites = capabilities_;
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (pAuthnSvc) *pAuthnSvc = authnSvc_;
+    if (pAuthzSvc) *pAuthzSvc = authzSvc_;
+    if (pServerPrincName) *pServerPrincName = nullptr;
+    if (pAuthnLevel) *pAuthnLevel = authnLevel_;
+    if (pImpLevel) *pImpLevel = impLevel_;
+    if (pAuthInfo) *pAuthInfo = nullptr;
+    if (pCapabilites) *pCapabilites = capabilities_;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP Services::SetBlanket(IUnknown* pProxy, DWORD dwAuthnSvc, DWORD dwAuthzSvc, OLECHAR*,
@@ -128,13 +126,15 @@ STDMETHODIMP Services::SetBlanket(IUnknown* pProxy, DWORD dwAuthnSvc, DWORD dwAu
   if (dwAuthnLevel > RPC_C_AUTHN_LEVEL_PKT_PRIVACY && dwAuthnLevel != RPC_C_AUTHN_LEVEL_DEFAULT)
     return E_INVALIDARG;
   if (dwImpLevel > RPC_C_IMP_LEVEL_DELEGATE) return E_INVALIDARG;
-  std::lock_guard<std::mutex> guard(lock_);
-  if (dwAuthnSvc != RPC_C_AUTHN_DEFAULT) authnSvc_ = dwAuthnSvc;
-  if (dwAuthzSvc != RPC_C_AUTHZ_DEFAULT) authzSvc_ = dwAuthzSvc;
-  if (dwAuthnLevel != RPC_C_AUTHN_LEVEL_DEFAULT) authnLevel_ = dwAuthnLevel;
-  if (dwImpLevel != RPC_C_IMP_LEVEL_DEFAULT) impLevel_ = dwImpLevel;
-  if (dwCapabilities != static_cast<DWORD>(EOAC_DEFAULT)) capabilities_ = dwCapabilities;
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (dwAuthnSvc != RPC_C_AUTHN_DEFAULT) authnSvc_ = dwAuthnSvc;
+    if (dwAuthzSvc != RPC_C_AUTHZ_DEFAULT) authzSvc_ = dwAuthzSvc;
+    if (dwAuthnLevel != RPC_C_AUTHN_LEVEL_DEFAULT) authnLevel_ = dwAuthnLevel;
+    if (dwImpLevel != RPC_C_IMP_LEVEL_DEFAULT) impLevel_ = dwImpLevel;
+    if (dwCapabilities != static_cast<DWORD>(EOAC_DEFAULT)) capabilities_ = dwCapabilities;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP Services::CopyProxy(IUnknown* pProxy, IUnknown** ppCopy) {
@@ -376,13 +376,13 @@ HRESULT Services::RunBiosMethod(const std::string& pathText, const std::string& 
   BiosAnswer answer;
   if (request.verdict == RequestVerdict::Accepted) {
     answer = provider_->Execute(request.command, request.commandType, request.input, *sizeOut);
-    // The Data-length fault: the array has the forced length whatever the
-    // firmware answered (the machine may already have applied it).
-    if (faults.dataLength >= 0) answer.data.resize(static_cast<std::size_t>(faults.dataLength), 0);
   } else {
     answer.returnCode = kReturnSignRejected;
     answer.data.assign(*sizeOut, 0);
   }
+  // The Data-length fault: every array has the forced length whatever the
+  // firmware answered (cut, or padded with zeros).
+  if (faults.dataLength >= 0) answer.data.resize(static_cast<std::size_t>(faults.dataLength), 0);
   const HostPtr host = provider_->Host();
   rm::ComPtr<WbemObject> out = WbemObject::NewInstance(OutSignatureClass(!faults.outDataMissing), host);
   if (!faults.outDataMissing) {

@@ -313,7 +313,26 @@ STDMETHODIMP WbemObject::Get(LPCWSTR wszName, LONG lFlags, VARIANT* pVal, CIMTYP
   });
 }
 
-HRESULT WbemObject::PutLocked(const std::string& name, VARIANT* pVal, CIMTYPE type) {
+WbemObject::EmbeddedCopy WbemObject::CopyEmbedded(const VARIANT* value) {
+  EmbeddedCopy e;
+  if (!value || (V_VT(value) != VT_UNKNOWN && V_VT(value) != VT_DISPATCH)) return e;
+  IUnknown* unk = V_VT(value) == VT_UNKNOWN ? V_UNKNOWN(value) : V_DISPATCH(value);
+  if (!unk) return e;
+  rm::ComPtr<IWbemClassObject> object;
+  if (FAILED(unk->QueryInterface(IID_IWbemClassObject, object.put_void()))) {
+    e.hr = WBEM_E_TYPE_MISMATCH;
+    return e;
+  }
+  e.hr = object->Clone(e.copy.put());
+  if (SUCCEEDED(e.hr) && !e.copy) e.hr = WBEM_E_FAILED;
+  if (FAILED(e.hr)) return e;
+  rm::Variant cls;
+  if (SUCCEEDED(GetProperty(e.copy.get(), "__CLASS", cls.get())) && cls.type() == VT_BSTR)
+    e.className = Narrow(V_BSTR(cls.get()));
+  return e;
+}
+
+HRESULT WbemObject::PutLocked(const std::string& name, VARIANT* pVal, CIMTYPE type, EmbeddedCopy& embedded) {
   if (IsSystemName(name)) return WBEM_E_READ_ONLY;
   std::size_t i = def_->IndexOf(name);
   if (i == std::string::npos) {
@@ -345,25 +364,16 @@ HRESULT WbemObject::PutLocked(const std::string& name, VARIANT* pVal, CIMTYPE ty
       RM_RETURN_IF_FAILED(ToVariantInteger(*pVal, prop.cimType, &stored));
       break;
     case PutAction::StoreObject: {
-      IUnknown* unk = vtIn == VT_UNKNOWN ? V_UNKNOWN(pVal) : V_DISPATCH(pVal);
-      if (!unk) {
+      RM_RETURN_IF_FAILED(embedded.hr);
+      if (!embedded.copy) {
         V_VT(&stored) = VT_NULL;
         break;
       }
-      rm::ComPtr<IWbemClassObject> object;
-      if (FAILED(unk->QueryInterface(IID_IWbemClassObject, object.put_void()))) return WBEM_E_TYPE_MISMATCH;
-      if (!prop.objectClass.empty()) {
-        // A strongly typed embedded object takes its own class only.
-        rm::Variant cls;
-        if (FAILED(GetProperty(object.get(), "__CLASS", cls.get())) || cls.type() != VT_BSTR ||
-            !EqualsNoCase(Narrow(V_BSTR(cls.get())), prop.objectClass))
-          return WBEM_E_TYPE_MISMATCH;
-      }
-      VARIANT src;
-      ::VariantInit(&src);
-      V_VT(&src) = VT_UNKNOWN;
-      V_UNKNOWN(&src) = object.get();
-      RM_RETURN_IF_FAILED(CopyValue(src, &stored));
+      // A strongly typed embedded object takes its own class only.
+      if (!prop.objectClass.empty() && !EqualsNoCase(embedded.className, prop.objectClass))
+        return WBEM_E_TYPE_MISMATCH;
+      V_VT(&stored) = VT_UNKNOWN;
+      V_UNKNOWN(&stored) = embedded.copy.detach();
       break;
     }
     case PutAction::Mismatch:
@@ -377,8 +387,9 @@ HRESULT WbemObject::PutLocked(const std::string& name, VARIANT* pVal, CIMTYPE ty
 STDMETHODIMP WbemObject::Put(LPCWSTR wszName, LONG lFlags, VARIANT* pVal, CIMTYPE Type) {
   return Guarded([&]() -> HRESULT {
     if (!wszName || !*wszName || lFlags != 0) return WBEM_E_INVALID_PARAMETER;
+    EmbeddedCopy embedded = CopyEmbedded(pVal);
     std::lock_guard<std::mutex> guard(lock_);
-    return PutLocked(Narrow(wszName), pVal, Type);
+    return PutLocked(Narrow(wszName), pVal, Type, embedded);
   });
 }
 
@@ -495,11 +506,13 @@ STDMETHODIMP WbemObject::Next(LONG lFlags, BSTR* strName, VARIANT* pVal, CIMTYPE
 }
 
 STDMETHODIMP WbemObject::EndEnumeration() {
-  std::lock_guard<std::mutex> guard(lock_);
-  enumerating_ = false;
-  enumNames_.clear();
-  enumPos_ = 0;
-  return WBEM_S_NO_ERROR;
+  return Guarded([&]() -> HRESULT {
+    std::lock_guard<std::mutex> guard(lock_);
+    enumerating_ = false;
+    enumNames_.clear();
+    enumPos_ = 0;
+    return WBEM_S_NO_ERROR;
+  });
 }
 
 STDMETHODIMP WbemObject::GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet** ppQualSet) {

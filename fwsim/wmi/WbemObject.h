@@ -76,7 +76,15 @@ class WbemObject final : public IWbemClassObject, private ModuleObject {
 
   struct SystemProperty;
   HRESULT GetLocked(const std::string& name, VARIANT* pVal, CIMTYPE* pType, LONG* plFlavor);
-  HRESULT PutLocked(const std::string& name, VARIANT* pVal, CIMTYPE type);
+  // An embedded object to be stored, copied before the lock is taken (the
+  // object may be this one).
+  struct EmbeddedCopy {
+    HRESULT hr = S_OK;
+    rm::ComPtr<IWbemClassObject> copy;  // null for a null pointer
+    std::string className;
+  };
+  static EmbeddedCopy CopyEmbedded(const VARIANT* value);
+  HRESULT PutLocked(const std::string& name, VARIANT* pVal, CIMTYPE type, EmbeddedCopy& embedded);
   bool ReadSystem(const std::string& name, VARIANT* value, CIMTYPE* type);
   std::vector<std::string> NamesLocked(LONG flags, bool& ok) const;
   std::string RelPathLocked() const;

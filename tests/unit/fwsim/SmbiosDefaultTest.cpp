@@ -1,5 +1,5 @@
-// The built-in SMBIOS table: well formed, and the structures and fields a
-// reader of Part 3.4 takes, laid out as the SMBIOS 2.8 standard says.
+// The built-in SMBIOS table: well formed, and the structures and fields the
+// machine information record takes, laid out as the SMBIOS 2.8 standard says.
 #include "fwsim/model/SmbiosDefault.h"
 
 #include <gtest/gtest.h>

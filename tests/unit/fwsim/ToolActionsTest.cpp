@@ -157,7 +157,7 @@ TEST_F(ToolActionsTest, ReadOnlyCommandsAreNotActions) {
 }
 
 TEST_F(ToolActionsTest, DescribeWordDecodesEveryFlag) {
-  // Part 1.2's example: both present, on, allowed by setup and button.
+  // Both present, on, allowed by setup and button.
   const std::string text = DescribeWord(0x000D0D03);
   EXPECT_NE(std::string::npos, text.find("0x000D0D03 (bytes 03 0D 0D 00)"));
   EXPECT_NE(std::string::npos, text.find("hasWlan=1 hasBluetooth=1 lanSwitchingPresent=0"));

@@ -181,6 +181,21 @@ TEST(ToolArgsTest, Call) {
   Error("call 1 5 - 5000");
 }
 
+TEST(ToolArgsTest, Wait) {
+  ToolCommand c = Ok("wait");
+  EXPECT_EQ(Verb::Wait, c.verb);
+  EXPECT_FALSE(c.afterGiven);
+  EXPECT_EQ(kDefaultWaitMs, c.number);
+  c = Ok("wait --after 12 500");
+  EXPECT_TRUE(c.afterGiven);
+  EXPECT_EQ(12u, c.after);
+  EXPECT_EQ(500u, c.number);
+  EXPECT_EQ(0u, Ok("wait 0 --after 3").number);
+  Error("wait --after");
+  Error("wait 1 2");
+  Error("wait soon");
+}
+
 TEST(ToolArgsTest, Numbers) {
   std::uint32_t v = 0;
   EXPECT_TRUE(ParseNumber("0", v));
@@ -203,7 +218,7 @@ TEST(ToolArgsTest, Numbers) {
 TEST(ToolArgsTest, UsageNamesEveryCommandAndKnob) {
   const std::string usage = ToolUsage();
   for (const char* word :
-       {"init", "show", "events", "profile", "set", "button", "lan plug|unplug", "call", "event ID DATA", "dock-event",
+       {"init", "show", "events", "wait [--after N]", "profile", "set", "button", "lan plug|unplug", "call", "event ID DATA", "dock-event",
         "display INSTANCE STATE", "dock INSTANCE STATE", "smbios load", "smbios default", "smbios save", "fault NAME",
         "fault clear", "reset", "enum-timeouts", "data-length", "getmethod", "outdata-missing", "returncode-missing",
         "event-classes-missing", "delay", "lan-switching-present", "separate-switching", "Exit codes"})

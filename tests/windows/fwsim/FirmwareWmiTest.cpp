@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 #include <iterator>
 
 namespace {
@@ -245,6 +247,59 @@ TEST_F(FirmwareWmi, EventsRaisedByTheToolReachASubscribedSinkUntilCancelled) {
   EXPECT_EQ(services_->CancelAsyncCall(witness.get()), WBEM_S_NO_ERROR);
 }
 
+TEST_F(FirmwareWmi, ASinkMayCancelItselfFromIndicate) {
+  rm::ComPtr<RecordingSink> sink = RecordingSink::Create();
+  IWbemServices* services = services_.get();
+  IWbemObjectSink* self = sink.get();
+  std::atomic<HRESULT> cancelled{E_PENDING};
+  sink->OnIndicate([&] {
+    if (cancelled == E_PENDING) cancelled = services->CancelAsyncCall(self);
+  });
+  ASSERT_EQ(Subscribe(L"SELECT * FROM vtqBEvnt", sink.get()), WBEM_S_NO_ERROR);
+  ASSERT_EQ(RunTool("event 5 1"), 0);
+  ASSERT_TRUE(sink->WaitFor([](const auto& events) { return !events.empty(); }, 10s));
+  EXPECT_TRUE(sink->WaitForRefCount(1, 10s));
+  EXPECT_EQ(cancelled.load(), WBEM_S_NO_ERROR);
+  ASSERT_EQ(sink->Statuses().size(), 1u);
+  EXPECT_EQ(sink->Statuses()[0].second, WBEM_E_CALL_CANCELLED);
+  EXPECT_EQ(services_->CancelAsyncCall(sink.get()), WBEM_E_NOT_FOUND);
+}
+
+TEST_F(FirmwareWmi, ReleasingTheConnectionEndsItsSubscriptions) {
+  rm::ComPtr<RecordingSink> sink = RecordingSink::Create();
+  {
+    rm::ComPtr<IWbemServices> other;
+    ASSERT_EQ(ConnectFirmware(other), WBEM_S_NO_ERROR);
+    rm::UniqueBstr lang(Bstr(L"WQL")), q(Bstr(L"SELECT * FROM vtqDockEvent"));
+    ASSERT_EQ(other->ExecNotificationQueryAsync(lang.get(), q.get(), 0, nullptr, sink.get()), WBEM_S_NO_ERROR);
+    EXPECT_GT(sink->RefCount(), 1);
+  }
+  EXPECT_EQ(sink->RefCount(), 1);
+}
+
+TEST_F(FirmwareWmi, CallsFromSeveralThreadsShareOneConnection) {
+  const std::uint32_t expected = ToolCallWord();
+  const std::wstring path = FirstBiosInstancePath(services_.get()).path;
+  std::atomic<int> good{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      ComApartment com;
+      for (int i = 0; i < 15; ++i) {
+        BiosCall call;
+        call.command = fwsim::model::kCommandRead;
+        call.commandType = fwsim::model::kTypeWireless;
+        call.sizeOut = 4;
+        call.path = path;
+        const BiosAnswer a = CallBios(services_.get(), call);
+        if (a.hr == S_OK && a.data.size() == 4 && WordOf(a.data) == expected) ++good;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(good.load(), 60);
+}
+
 TEST_F(FirmwareWmi, DockEventsReachBothEventClasses) {
   rm::ComPtr<RecordingSink> bios = RecordingSink::Create();
   rm::ComPtr<RecordingSink> dock = RecordingSink::Create();
@@ -363,6 +418,15 @@ TEST_F(FirmwareWmi, EnumerationTimeoutsCountDownPerEnumeration) {
   EXPECT_EQ(r.requests, 2);
   EXPECT_TRUE(r.path.empty());
 
+  // A caller that waits without a time-out gets the instance.
+  rm::ComPtr<IEnumWbemClassObject> e;
+  rm::UniqueBstr cls(Bstr(L"vtqBIntM"));
+  ASSERT_EQ(services_->CreateInstanceEnum(cls.get(), 0x30, nullptr, e.put()), WBEM_S_NO_ERROR);
+  rm::ComPtr<IWbemClassObject> o;
+  ULONG n = 0;
+  EXPECT_EQ(e->Next(WBEM_INFINITE, 1, o.put(), &n), WBEM_S_NO_ERROR);
+  EXPECT_EQ(n, 1u);
+
   ASSERT_EQ(RunTool("fault enum-timeouts 10"), 0);
   r = FirstBiosInstancePath(services_.get());
   EXPECT_EQ(r.hr, WBEM_S_TIMEDOUT);
@@ -375,7 +439,13 @@ TEST_F(FirmwareWmi, MethodFaultsShowWhereTheClientsLookForThem) {
   BiosAnswer a = ReadWord();
   ASSERT_EQ(a.hr, S_OK) << a.failedStep;
   EXPECT_EQ(a.data.size(), 3u);
+  ASSERT_EQ(RunTool("fault data-length 5"), 0);
+  a = ReadWord();
+  ASSERT_EQ(a.hr, S_OK) << a.failedStep;
+  EXPECT_EQ(a.data.size(), 5u);
   ASSERT_EQ(RunTool("fault data-length off"), 0);
+  a = ReadWord();
+  EXPECT_EQ(a.data.size(), 4u);
 
   ASSERT_EQ(RunTool("fault getmethod on"), 0);
   a = ReadWord();
@@ -561,6 +631,9 @@ TEST_F(FirmwareWmi, PutChecksTypesAsWmiDoes) {
   ASSERT_EQ(inner->Get(L"Size", 0, v.put(), nullptr, nullptr), WBEM_S_NO_ERROR);
   EXPECT_EQ(V_I4(v.get()), 7);
   V_UNKNOWN(&obj) = biosClass.get();
+  EXPECT_EQ(params->Put(L"InData", 0, &obj, 0), WBEM_E_TYPE_MISMATCH);
+  // An object into its own property is refused, not a hang.
+  V_UNKNOWN(&obj) = params.get();
   EXPECT_EQ(params->Put(L"InData", 0, &obj, 0), WBEM_E_TYPE_MISMATCH);
 }
 

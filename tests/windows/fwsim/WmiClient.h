@@ -16,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <functional>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -268,6 +269,11 @@ class RecordingSink final : public IWbemObjectSink {
     return static_cast<ULONG>(n);
   }
   STDMETHODIMP Indicate(LONG count, IWbemClassObject** objects) override {
+    Record(count, objects);
+    if (onIndicate_) onIndicate_();
+    return WBEM_S_NO_ERROR;
+  }
+  void Record(LONG count, IWbemClassObject** objects) {
     std::lock_guard<std::mutex> guard(lock_);
     for (LONG i = 0; i < count && objects; ++i) {
       Event e;
@@ -286,8 +292,10 @@ class RecordingSink final : public IWbemObjectSink {
       events_.push_back(e);
     }
     changed_.notify_all();
-    return WBEM_S_NO_ERROR;
   }
+  // Runs after each Indicate has been recorded, on the delivery thread (set
+  // it before subscribing).
+  void OnIndicate(std::function<void()> hook) { onIndicate_ = std::move(hook); }
   STDMETHODIMP SetStatus(LONG flags, HRESULT result, BSTR, IWbemClassObject*) override {
     std::lock_guard<std::mutex> guard(lock_);
     statuses_.push_back({flags, result});
@@ -310,12 +318,23 @@ class RecordingSink final : public IWbemObjectSink {
     return statuses_;
   }
   LONG RefCount() const { return refs_; }
+  // Waits until the reference count is `count` (the stand-in released what
+  // it held) or the limit passes.
+  bool WaitForRefCount(LONG count, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (::InterlockedCompareExchange(&refs_, 0, 0) != count) {
+      if (std::chrono::steady_clock::now() >= end) return false;
+      ::Sleep(10);
+    }
+    return true;
+  }
 
  private:
   RecordingSink() = default;
   ~RecordingSink() = default;
 
   LONG refs_ = 1;
+  std::function<void()> onIndicate_;
   std::mutex lock_;
   std::condition_variable changed_;
   std::vector<Event> events_;
