@@ -124,6 +124,34 @@ class ComApartment {
   HRESULT hr_;
 };
 
+bool RunningUnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Wine's type-library marshaller looks the library up for the neutral
+// locale only; the library is registered for 0x409. Under Wine the path is
+// also registered for locale 0, and removed with the library.
+std::string NeutralTypeLibKey(const TLIBATTR& attr) {
+  wchar_t guid[64] = L"";
+  if (!::StringFromGUID2(attr.guid, guid, 64)) return std::string();
+  char text[64] = "";
+  ::WideCharToMultiByte(CP_ACP, 0, guid, -1, text, sizeof(text), nullptr, nullptr);
+  char key[160];
+  wsprintfA(key, "TypeLib\\%s\\%x.%x\\0", text, attr.wMajorVerNum, attr.wMinorVerNum);
+  return key;
+}
+
+void RegisterNeutralTypeLib(ITypeLib* lib, const std::string& exe) {
+  TLIBATTR* attr = nullptr;
+  if (FAILED(lib->GetLibAttr(&attr)) || !attr) return;
+  const std::string key = NeutralTypeLibKey(*attr);
+  const char* platform = attr->syskind == SYS_WIN64 ? "win64" : "win32";
+  lib->ReleaseTLibAttr(attr);
+  if (key.empty()) return;
+  WriteEntry(HKEY_CLASSES_ROOT, RegistryEntry{key + "\\" + platform, "", exe});
+}
+
 const char* const kRelayNames[] = {"VtqWmiBiosDockEvent", "VtqWmiBiosALSEvent",
                                    "VtqWmiBiosWirelessEvent"};
 const DWORD kRelayIds[] = {1, 4, 5};
@@ -225,7 +253,7 @@ HRESULT ServiceModule::RegisterServer(bool withService) {
     SetString(appId.get(), "LocalService", serviceName_.c_str());
     SetString(appId.get(), "ServiceParameters", "-Service");
     // Wine's COM reads the service's arguments from this value instead.
-    SetString(appId.get(), "ServiceParams", "-Service");
+    if (RunningUnderWine()) SetString(appId.get(), "ServiceParams", "-Service");
     Install();
   }
 
@@ -241,7 +269,10 @@ HRESULT ServiceModule::RegisterServer(bool withService) {
   if (n <= 0) return rm::LastErrorResult();
   ITypeLib* lib = nullptr;
   hr = ::LoadTypeLibEx(wide.c_str(), REGKIND_REGISTER, &lib);
-  if (lib) lib->Release();
+  if (lib) {
+    if (SUCCEEDED(hr) && RunningUnderWine()) RegisterNeutralTypeLib(lib, exe);
+    lib->Release();
+  }
   return hr;
 }
 
@@ -261,6 +292,8 @@ HRESULT ServiceModule::UnregisterServer() {
     if (SUCCEEDED(::LoadTypeLibEx(wide.c_str(), REGKIND_NONE, &lib)) && lib) {
       TLIBATTR* attr = nullptr;
       if (SUCCEEDED(lib->GetLibAttr(&attr)) && attr) {
+        const std::string neutral = NeutralTypeLibKey(*attr);
+        if (!neutral.empty()) DeleteTree(HKEY_CLASSES_ROOT, neutral);
         ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
                             attr->syskind);
         lib->ReleaseTLibAttr(attr);

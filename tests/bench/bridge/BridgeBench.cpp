@@ -1,0 +1,227 @@
+// Calls per second of vtqExecMethodEx from one and from four client threads,
+// next to a no-op call (IDispatch::GetTypeInfoCount) on a minimal object in
+// another process, measured in the same run. Prints figures only.
+//
+// The no-op object is served by this program itself: started by COM with
+// "-Embedding", it registers its class object and ends when its object is
+// released.
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/win/Resource.h"
+#include "tests/system/bridge/BridgeHarness.h"
+
+namespace {
+
+// {6E0C2E61-3A0B-4C57-9B7E-5C2B1D8A0F11}
+const CLSID kNoopClsid = {0x6e0c2e61, 0x3a0b, 0x4c57, {0x9b, 0x7e, 0x5c, 0x2b, 0x1d, 0x8a, 0x0f, 0x11}};
+const char kNoopKey[] = "CLSID\\{6E0C2E61-3A0B-4C57-9B7E-5C2B1D8A0F11}";
+
+std::atomic<LONG> g_objects{0};
+DWORD g_mainThread = 0;
+
+class Noop final : public IDispatch {
+ public:
+  Noop() { ++g_objects; }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+      *out = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG n = --refs_;
+    if (n == 0) {
+      delete this;
+      if (--g_objects == 0) ::PostThreadMessageA(g_mainThread, WM_QUIT, 0, 0);
+    }
+    return static_cast<ULONG>(n);
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (count) *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
+  }
+
+ private:
+  std::atomic<LONG> refs_{1};
+};
+
+class NoopFactory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
+      *out = static_cast<IClassFactory*>(this);
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    Noop* noop = new (std::nothrow) Noop();
+    if (!noop) return E_OUTOFMEMORY;
+    const HRESULT hr = noop->QueryInterface(iid, out);
+    noop->Release();
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+int ServeNoop() {
+  g_mainThread = ::GetCurrentThreadId();
+  MSG msg;
+  ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  static NoopFactory factory;
+  DWORD cookie = 0;
+  if (FAILED(::CoRegisterClassObject(kNoopClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                     &cookie)))
+    return 1;
+  // Ends when the last object goes, or after two minutes at most.
+  ::SetTimer(nullptr, 0, 120000, nullptr);
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+    if (msg.message == WM_TIMER) break;
+  ::CoRevokeClassObject(cookie);
+  return 0;
+}
+
+bool RegisterNoop(bool on) {
+  if (!on) return ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kNoopKey) == ERROR_SUCCESS;
+  char exe[MAX_PATH] = "";
+  ::GetModuleFileNameA(nullptr, exe, sizeof(exe));
+  const std::string value = std::string("\"") + exe + "\"";
+  rm::UniqueRegKey key;
+  const std::string sub = std::string(kNoopKey) + "\\LocalServer32";
+  if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS)
+    return false;
+  return ::RegSetValueExA(key.get(), nullptr, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+// Runs `call` on `threads` threads, each with its own object from `make`,
+// for about `seconds`; calls per second in all.
+template <class Make, class Call>
+double Rate(int threads, double seconds, Make make, Call call, long* failures) {
+  std::atomic<long> calls{0}, failed{0};
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> pool;
+  std::atomic<int> ready{0};
+  for (int t = 0; t < threads; ++t) {
+    pool.emplace_back([&] {
+      ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      {
+        auto object = make();
+        ++ready;
+        while (!object || ready.load() < threads) {
+          if (!object) {
+            ++failed;
+            break;
+          }
+          std::this_thread::yield();
+        }
+        while (object && !stop.load()) {
+          if (FAILED(call(object))) ++failed;
+          ++calls;
+        }
+      }
+      ::CoUninitialize();
+    });
+  }
+  while (ready.load() < threads) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const auto start = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  stop = true;
+  const long counted = calls.load();
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  for (std::thread& t : pool) t.join();
+  if (failures) *failures = failed.load();
+  return counted / elapsed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "-Embedding" || a == "/Embedding") return ServeNoop();
+  }
+  using namespace bridgetest;
+  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CONNECT,
+                         RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+  if (Bridge("/Service") != 0 || !RegisterNoop(true)) {
+    std::printf("bench: registration failed\n");
+    return 1;
+  }
+  SetParameter("Settings", 0);
+  SetParameter("MaxAllowed", 0);
+  StopBridgeService();
+  std::printf("firmware stand-in: %s\n", StandInBuilt() ? "yes" : "no (calls fail at GetObject)");
+
+  auto makeBridge = [] {
+    rm::ComPtr<IvtqCallBiosEx> b;
+    CreateBridge(b);
+    return b;
+  };
+  auto exec = [](rm::ComPtr<IvtqCallBiosEx>& b) {
+    rm::Variant in = ByteArray(0), out = ByteArray(4);
+    ULONG ret = 0;
+    return b->vtqExecMethodEx(1, 5, 0, 4, &ret, in.get(), out.get());
+  };
+  auto makeNoop = [] {
+    rm::ComPtr<IDispatch> d;
+    ::CoCreateInstance(kNoopClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, d.put_void());
+    return d;
+  };
+  auto noop = [](rm::ComPtr<IDispatch>& d) {
+    UINT n = 0;
+    return d->GetTypeInfoCount(&n);
+  };
+  // Keeps one no-op object alive for the whole run, so that the server
+  // process is not restarted between the measurements.
+  rm::ComPtr<IDispatch> keep = makeNoop();
+  rm::ComPtr<IvtqCallBiosEx> warm = makeBridge();
+  if (warm) exec(warm);
+
+  const double seconds = 3.0;
+  for (int threads : {1, 4}) {
+    long execFailed = 0, noopFailed = 0;
+    const double e = Rate(threads, seconds, makeBridge, exec, &execFailed);
+    const double n = Rate(threads, seconds, makeNoop, noop, &noopFailed);
+    std::printf("%d thread%s: vtqExecMethodEx %8.0f calls/s (failed %ld)   no-op cross-process %8.0f calls/s (failed %ld)\n",
+                threads, threads == 1 ? " " : "s", e, execFailed, n, noopFailed);
+  }
+  warm.reset();
+  keep.reset();
+  StopBridgeService();
+  Bridge("/UnregServer");
+  RegisterNoop(false);
+  return 0;
+}

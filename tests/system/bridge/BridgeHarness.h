@@ -1,0 +1,217 @@
+// Test support for driving the bridge as its clients and the service
+// control manager do: vtqwmi.exe run with its switches, the service's state
+// and process, the Parameters values, the log file, and COM clients of
+// vtqCallBiosEx in this (other) process.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/win/Resource.h"
+#include "vtqwmi.h"
+
+namespace bridgetest {
+
+inline std::string WinPath(const std::string& unixPath) {
+  std::string p = "Z:" + unixPath;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  return p;
+}
+
+inline std::string BridgeExe() { return WinPath(std::string(RM_BUILD_DIR) + "/bridge/vtqwmi.exe"); }
+inline std::string FwsimExe() { return WinPath(std::string(RM_BUILD_DIR) + "/fwsim/fwsim.exe"); }
+inline bool StandInBuilt() {
+  return ::GetFileAttributesA(WinPath(std::string(RM_BUILD_DIR) + "/fwsim/fwsimwmi.dll").c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
+}
+
+// Runs a program with `arguments` after its quoted path; its exit code, or
+// -1 when it could not start or did not end within the time limit.
+inline long RunProgram(const std::string& exe, const std::string& arguments,
+                       DWORD timeoutMs = 60000) {
+  std::string cmd = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+  std::vector<char> line(cmd.begin(), cmd.end());
+  line.push_back('\0');
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
+    return -1;
+  rm::UniqueHandle process(pi.hProcess), thread(pi.hThread);
+  if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.get(), &code);
+  return static_cast<long>(code);
+}
+
+inline long Bridge(const std::string& arguments) { return RunProgram(BridgeExe(), arguments); }
+
+// Waits for `pred` up to `limit`, checking every 50 ms.
+template <class Pred>
+bool WaitFor(Pred pred, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    if (pred()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+struct ServiceState {
+  bool exists = false;
+  DWORD state = 0;
+  DWORD pid = 0;
+};
+
+inline ServiceState QueryBridgeService() {
+  ServiceState s;
+  rm::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return s;
+  rm::UniqueServiceHandle service(::OpenServiceA(manager.get(), "vtqwmi", SERVICE_QUERY_STATUS));
+  if (!service) return s;
+  s.exists = true;
+  SERVICE_STATUS_PROCESS status = {};
+  DWORD needed = 0;
+  if (::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO,
+                             reinterpret_cast<BYTE*>(&status), sizeof(status), &needed)) {
+    s.state = status.dwCurrentState;
+    s.pid = status.dwProcessId;
+  }
+  return s;
+}
+
+// Sends the stop control and waits for the service to be stopped.
+inline bool StopBridgeService() {
+  rm::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return false;
+  rm::UniqueServiceHandle service(
+      ::OpenServiceA(manager.get(), "vtqwmi", SERVICE_STOP | SERVICE_QUERY_STATUS));
+  if (!service) return true;
+  SERVICE_STATUS status = {};
+  ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+  return WaitFor([] { return QueryBridgeService().state == SERVICE_STOPPED; });
+}
+
+inline bool ProcessAlive(DWORD pid) {
+  rm::UniqueHandle p(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+  return p && ::WaitForSingleObject(p.get(), 0) == WAIT_TIMEOUT;
+}
+
+inline const char kParametersKey[] = "System\\CurrentControlSet\\Services\\vtqwmi\\Parameters";
+
+inline bool SetParameter(const char* name, DWORD value) {
+  rm::UniqueRegKey key;
+  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS)
+    return false;
+  return ::RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof(value)) == ERROR_SUCCESS;
+}
+
+// A value under HKEY_CLASSES_ROOT or HKEY_LOCAL_MACHINE; `found` false when
+// the key or the value is missing.
+struct RegValue {
+  bool found = false;
+  DWORD type = 0;
+  std::string text;
+  DWORD number = 0;
+};
+
+inline RegValue ReadValue(HKEY root, const std::string& key, const char* name) {
+  RegValue v;
+  rm::UniqueRegKey k;
+  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS) return v;
+  char data[1024] = {};
+  DWORD size = sizeof(data) - 1;
+  if (::RegQueryValueExA(k.get(), name, nullptr, &v.type, reinterpret_cast<BYTE*>(data), &size) !=
+      ERROR_SUCCESS)
+    return v;
+  v.found = true;
+  if (v.type == REG_DWORD && size == 4)
+    memcpy(&v.number, data, 4);
+  else
+    v.text = data;
+  return v;
+}
+
+inline bool KeyExists(HKEY root, const std::string& key) {
+  rm::UniqueRegKey k;
+  return ::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
+}
+
+inline std::string LogFolder() {
+  char path[MAX_PATH] = "";
+  ::SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+  return std::string(path) + "\\vtqwmi";
+}
+inline std::string LogFile() { return LogFolder() + "\\vtqwmi.log"; }
+
+inline bool ReadFileText(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  text = s.str();
+  return true;
+}
+
+// The log's lines without their CR LF.
+inline std::vector<std::string> LogLines() {
+  std::string text;
+  std::vector<std::string> lines;
+  if (!ReadFileText(LogFile(), text)) return lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      if (start < text.size()) lines.push_back(text.substr(start));
+      return lines;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+}
+
+inline HRESULT CreateBridge(rm::ComPtr<IvtqCallBiosEx>& bridge) {
+  return ::CoCreateInstance(CLSID_vtqCallBiosEx, nullptr, CLSCTX_LOCAL_SERVER, IID_IvtqCallBiosEx,
+                            bridge.put_void());
+}
+
+// A byte-array variant of `count` elements (one dimension, lower bound 0).
+inline rm::Variant ByteArray(ULONG count, BYTE fill = 0) {
+  rm::Variant v;
+  SAFEARRAYBOUND bound = {count, 0};
+  SAFEARRAY* array = ::SafeArrayCreate(VT_UI1, 1, &bound);
+  if (array) {
+    rm::SafeArrayData data(array);
+    if (data && count) memset(data.data(), fill, count);
+    V_VT(v.get()) = VT_ARRAY | VT_UI1;
+    V_ARRAY(v.get()) = array;
+  }
+  return v;
+}
+
+inline std::vector<BYTE> BytesOf(const VARIANT* v) {
+  std::vector<BYTE> out;
+  if (V_VT(v) != (VT_ARRAY | VT_UI1) || !V_ARRAY(v)) return out;
+  LONG lo = 0, hi = -1;
+  ::SafeArrayGetLBound(V_ARRAY(v), 1, &lo);
+  ::SafeArrayGetUBound(V_ARRAY(v), 1, &hi);
+  for (LONG i = lo; i <= hi; ++i) {
+    BYTE b = 0;
+    ::SafeArrayGetElement(V_ARRAY(v), &i, &b);
+    out.push_back(b);
+  }
+  return out;
+}
+
+}  // namespace bridgetest
