@@ -115,12 +115,10 @@ std::vector<std::uint8_t> ExpectedRecord(const std::string& name, std::uint32_t 
 class MachineInfoThroughTheBridge : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    // Registers the COM classes and installs the service, once per prefix:
-    // a second registration deletes and recreates the service, which Wine
-    // completes only once every handle to the old one is closed.
-    if (ServiceState() == 0) {
-      ASSERT_EQ(RunProgram("bridge/vtqwmi.exe", "-Service"), 0);
-    }
+    // Registers this build's COM classes and type library and installs the
+    // service (anew when an earlier registration exists).
+    if (ServiceState() != 0) StopService();
+    ASSERT_EQ(RunProgram("bridge/vtqwmi.exe", "-Service"), 0);
     ASSERT_TRUE(StartBridgeService()) << "the bridge service does not start";
   }
   void SetUp() override {
@@ -191,6 +189,26 @@ TEST_F(MachineInfoThroughTheBridge, ShortArrayWithFullLayoutStillReadsSize388) {
   std::vector<std::uint8_t> expected = ExpectedRecord("lenovo-thinkpad-t61p", 388);
   expected.resize(308);  // the product name at 308 does not fit the array
   EXPECT_EQ(ArrayBytes(info), expected);
+}
+
+TEST_F(MachineInfoThroughTheBridge, ThroughTheInterfaceItself) {
+  // The same call early-bound through IvtqCallBiosEx (marshalled from the
+  // registered type library) instead of IDispatch.
+  ASSERT_EQ(RunProgram("fwsim/fwsim.exe", "smbios load \"" + TablePath("lenovo-thinkpad-20n2") + "\""), 0);
+  rm::ComPtr<IvtqCallBiosEx> bridge;
+  ASSERT_EQ(::CoCreateInstance(CLSID_vtqCallBiosEx, nullptr, CLSCTX_LOCAL_SERVER, IID_IvtqCallBiosEx,
+                               bridge.put_void()),
+            S_OK);
+  for (ULONG layout : {388ul, 308ul}) {
+    rm::Variant info = ByteArray(layout);
+    ULONG size = layout;
+    ASSERT_EQ(bridge->vtqGetMachineInfoEx(&size, info.get()), S_OK) << layout;
+    EXPECT_EQ(ArrayBytes(info), ExpectedRecord("lenovo-thinkpad-20n2", layout)) << layout;
+  }
+  ULONG size = 7;
+  rm::Variant info = ByteArray(388);
+  EXPECT_EQ(bridge->vtqGetMachineInfoEx(&size, info.get()), kInvalidParameter);
+  EXPECT_EQ(size, 7u);
 }
 
 // Restores the stand-in as the prefix's WMI locator server, whatever the
