@@ -114,22 +114,24 @@ std::vector<std::uint8_t> ExpectedRecord(const std::string& name, std::uint32_t 
 
 class MachineInfoThroughTheBridge : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    // Registers this build's COM classes and type library and installs the
-    // service (anew when an earlier registration exists).
+  // Set-up failures fail the test (a failing SetUpTestSuite would only
+  // mark the tests skipped).
+  void SetUp() override {
+    // This build's COM classes, type library and service, registered anew.
     if (ServiceState() != 0) StopService();
     ASSERT_EQ(RunProgram("bridge/vtqwmi.exe", "-Service"), 0);
     ASSERT_TRUE(StartBridgeService()) << "the bridge service does not start";
-  }
-  void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    comReady_ = true;
     ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CONNECT, RPC_C_IMP_LEVEL_IMPERSONATE,
                            nullptr, EOAC_NONE, nullptr);
   }
   void TearDown() override {
     RunProgram("fwsim/fwsim.exe", "smbios default");
-    ::CoUninitialize();
+    if (comReady_) ::CoUninitialize();
   }
+
+  bool comReady_ = false;
 
   rm::ComPtr<IDispatch> Bridge() {
     rm::ComPtr<IDispatch> bridge;
@@ -144,7 +146,7 @@ TEST_F(MachineInfoThroughTheBridge, EveryRealTableInBothLayouts) {
     ASSERT_EQ(RunProgram("fwsim/fwsim.exe", "smbios load \"" + TablePath(name) + "\""), 0);
     rm::ComPtr<IDispatch> bridge = Bridge();
     ASSERT_TRUE(bridge);
-    // COM started the bridge as the service, not as a plain local server.
+    // The bridge runs as the service, not as a plain local server.
     EXPECT_EQ(ServiceState(), static_cast<DWORD>(SERVICE_RUNNING));
     for (ULONG layout : {388ul, 308ul}) {
       rm::Variant info = ByteArray(layout);
