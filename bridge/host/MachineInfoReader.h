@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "bridge/host/WmiConnection.h"
+
 namespace vtq {
 
 inline constexpr ULONG kMachineInfoFullSize = 388;
@@ -26,7 +28,10 @@ class MachineInfoReader {
   HRESULT Fill(ULONG layoutSize, BYTE* record);
 
  private:
+  HRESULT ReadTable(ULONG layoutSize, BYTE* record);
+
   HRESULT connectResult_;
+  WmiLink link_;  // this reader's references to the cached locator and services
 };
 
 }  // namespace vtq

@@ -197,7 +197,7 @@ class Variant {
 class SafeArrayData {
  public:
   explicit SafeArrayData(SAFEARRAY* array) noexcept : array_(array) {
-    if (array_ && FAILED(::SafeArrayAccessData(array_, &data_))) {
+    if (array_ && FAILED(access_ = ::SafeArrayAccessData(array_, &data_))) {
       array_ = nullptr;
       data_ = nullptr;
     }
@@ -209,10 +209,20 @@ class SafeArrayData {
   }
   explicit operator bool() const noexcept { return data_ != nullptr; }
   void* data() const noexcept { return data_; }
+  // The result of SafeArrayAccessData (E_INVALIDARG for a null array).
+  HRESULT AccessResult() const noexcept { return access_; }
+  // Ends the access before destruction and returns SafeArrayUnaccessData's
+  // result (S_OK when there was no access to end).
+  HRESULT Release() noexcept {
+    SAFEARRAY* array = std::exchange(array_, nullptr);
+    data_ = nullptr;
+    return array ? ::SafeArrayUnaccessData(array) : S_OK;
+  }
 
  private:
   SAFEARRAY* array_;
   void* data_ = nullptr;
+  HRESULT access_ = E_INVALIDARG;
 };
 
 // Early-return helper for HRESULT ladders.

@@ -19,32 +19,43 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr DWORD kMaxInputFile = 16 * 1024 * 1024;
 
+// "error N: the system's text" for a Win32 error code.
+std::string ErrorText(DWORD error) {
+  char text[256] = {};
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                             sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
+  return "error " + std::to_string(error) + (n ? ": " + std::string(text, n) : std::string());
+}
+
 int Failed(const std::string& message) {
   std::fprintf(stderr, "fwsim: %s\n", message.c_str());
   return kExitFailed;
 }
 
-// A Unix path ("/work/...") opens through Wine's own mapping of it, so that
-// tests and the demo can name files of the host.
+// Under Wine a path that starts with '/' is a path of the host
+// ("/work/..."): tests and the demo name files that way. Elsewhere, and
+// when Wine cannot map it, the path is taken as Windows sees it.
 rm::UniqueFile OpenFile(const std::string& path, DWORD access, DWORD disposition) {
-  rm::UniqueFile file(::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file || path.empty() || path[0] != '/') return file;
-  using ToDos = WCHAR*(CDECL*)(const char*);
-  const auto toDos = reinterpret_cast<ToDos>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-  if (!toDos) return file;
-  WCHAR* dos = toDos(path.c_str());
-  if (!dos) return file;
-  file.reset(::CreateFileW(dos, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ::HeapFree(::GetProcessHeap(), 0, dos);
-  return file;
+  if (!path.empty() && path[0] == '/') {
+    using ToDos = WCHAR*(CDECL*)(const char*);
+    const auto toDos = reinterpret_cast<ToDos>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+    if (WCHAR* dos = toDos ? toDos(path.c_str()) : nullptr) {
+      rm::UniqueFile file(
+          ::CreateFileW(dos, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+      ::HeapFree(::GetProcessHeap(), 0, dos);
+      return file;
+    }
+  }
+  return rm::UniqueFile(::CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
   rm::UniqueFile file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
   if (!file) {
-    error = "cannot open " + path + " (error " + std::to_string(::GetLastError()) + ")";
+    error = "cannot open " + path + " (" + ErrorText(::GetLastError()) + ")";
     return false;
   }
   LARGE_INTEGER size{};
@@ -57,7 +68,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, st
   if (!bytes.empty() &&
       (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
        read != bytes.size())) {
-    error = "cannot read " + path + " (error " + std::to_string(::GetLastError()) + ")";
+    error = "cannot read " + path + " (" + ErrorText(::GetLastError()) + ")";
     return false;
   }
   return true;
@@ -68,7 +79,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& by
   DWORD written = 0;
   if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size()) {
-    error = "cannot write " + path + " (error " + std::to_string(::GetLastError()) + ")";
+    error = "cannot write " + path + " (" + ErrorText(::GetLastError()) + ")";
     return false;
   }
   return true;
