@@ -73,24 +73,42 @@ wait_window "machine-state.txt - Notepad" && sleep 1
 screenshot machine-state
 kill "$notepad_pid" 2>/dev/null || true
 
+# tray_refusal PROFILE NAME: starts the tray program on a machine of that
+# profile, photographs the notice it shows, and closes it.
+tray_refusal() {
+  fwsim profile "$1" >/dev/null
+  "$WINE" "$build/tray/rmtray.exe" &
+  local pid=$!
+  wait_window "Zarn Radio Minder" && sleep 1
+  screenshot "$2"
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
+
 tray_pid=
 if [ -f "$build/tray/rmtray.exe" ]; then
-  step "Starting the tray program (its icon appears after 5 seconds)"
+  step "The tray program on a machine without the firmware's WMI interface"
+  tray_refusal unsupported tray-unsupported-machine
+  step "The tray program on a notebook without radios"
+  tray_refusal none tray-no-radios
+
+  step "The tray program on the notebook with both radios: it runs hidden"
+  fwsim profile both >/dev/null
   "$WINE" "$build/tray/rmtray.exe" &
   tray_pid=$!
-  sleep 7
-  screenshot tray-started
+  sleep 6
+  if kill -0 "$tray_pid" 2>/dev/null; then echo "rmtray.exe is running (pid $tray_pid)"; else echo "rmtray.exe ended"; fi
   step "Pressing the wireless button: both radios are held off"
   fwsim button
-  fwsim show
-  sleep 3
-  screenshot button-pressed
-  fwsim button
+  fwsim button >/dev/null
 fi
 
-if [ -f "$build/tests/machineinfo-demo.exe" ]; then
-  step "The machine information record, through the bridge"
+if [ -f "$build/bridge/vtqwmi.exe" ] && [ -f "$build/tests/machineinfo-demo.exe" ]; then
+  step "Installing the bridge service; the machine information record through it"
+  "$WINE" "$build/bridge/vtqwmi.exe" /Service
   "$WINE" "$build/tests/machineinfo-demo.exe"
+  "$WINE" sc stop vtqwmi >/dev/null 2>&1
+  "$WINE" "$build/bridge/vtqwmi.exe" /UnregServer
 fi
 
 screenshot desktop
