@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "bridge/host/LogFormat.h"
+#include "common/TextBuffer.h"
 #include "common/win/Resource.h"
 
 namespace vtq {
@@ -19,15 +20,6 @@ char g_logPath[MAX_PATH] = "";
 // the write cannot interleave between two threads' handles.
 std::mutex g_writeMutex;
 
-// Truncating, always terminated concatenation within the path buffer.
-void Append(char* buffer, std::size_t size, const char* text) {
-  std::size_t used = 0;
-  while (used < size && buffer[used]) ++used;
-  if (used >= size) return;
-  for (; *text && used + 1 < size; ++text) buffer[used++] = *text;
-  buffer[used] = '\0';
-}
-
 }  // namespace
 
 void PrepareLog(const char* fileName) {
@@ -35,15 +27,15 @@ void PrepareLog(const char* fileName) {
   if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
     return;
   path[MAX_PATH - 1] = '\0';
-  Append(path, sizeof(path), "\\vtqwmi");
+  rm::AppendTruncated(path, sizeof(path), "\\vtqwmi");
   if (!::CreateDirectoryA(path, nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
     // The path then names the folder: every line is lost.
     std::lock_guard<std::mutex> lock(g_writeMutex);
     lstrcpynA(g_logPath, path, sizeof(g_logPath));
     return;
   }
-  Append(path, sizeof(path), "\\");
-  Append(path, sizeof(path), fileName ? fileName : "");
+  rm::AppendTruncated(path, sizeof(path), "\\");
+  rm::AppendTruncated(path, sizeof(path), fileName ? fileName : "");
   rm::UniqueFile file(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   std::lock_guard<std::mutex> lock(g_writeMutex);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "bridge/relay/NamedEvent.h"
+#include "common/TextBuffer.h"
 #include "common/win/Resource.h"
 
 namespace vtq {
@@ -11,14 +12,6 @@ namespace {
 constexpr char kRelayKey[] = "Software\\VTQ\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
 constexpr char kVendorKey[] = "Software\\VTQ";
 constexpr char kAppIdSubkey[] = "{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
-
-void AppendCut(char* buffer, std::size_t size, const char* text) {
-  std::size_t used = 0;
-  while (used < size && buffer[used]) ++used;
-  if (used >= size) return;
-  for (; *text && used + 1 < size; ++text) buffer[used++] = *text;
-  buffer[used] = '\0';
-}
 
 }  // namespace
 
@@ -78,11 +71,11 @@ void EventsMarkerPath(char (&path)[100]) {
   char expanded[100] = "";
   const DWORD n = ::ExpandEnvironmentStringsA("%ProgramFiles%", expanded, sizeof(expanded));
   if (n == 0 || n > sizeof(expanded)) expanded[0] = '\0';
-  AppendCut(path, sizeof(path), expanded);
-  AppendCut(path, sizeof(path), "\\VTQ");
-  AppendCut(path, sizeof(path), "\\Shared");
-  AppendCut(path, sizeof(path), "\\");
-  AppendCut(path, sizeof(path), "vtqwmi.events");
+  rm::AppendTruncated(path, sizeof(path), expanded);
+  rm::AppendTruncated(path, sizeof(path), "\\VTQ");
+  rm::AppendTruncated(path, sizeof(path), "\\Shared");
+  rm::AppendTruncated(path, sizeof(path), "\\");
+  rm::AppendTruncated(path, sizeof(path), "vtqwmi.events");
 }
 
 bool EventsMarkerExists() {
