@@ -39,6 +39,30 @@ HRESULT Guarded(Work work) {
   }
 }
 
+// The frame every method runs around its work: the work itself unless the
+// bridge is not running, the method's log line by flag (`log` writes it),
+// then the instance limit.
+template <class Work, class Log>
+HRESULT RunFrame(Work work, Log log) {
+  CallScope scope;
+  try {
+    const HRESULT hr = Guarded(work);
+    log(hr, ServiceModule::Instance().Flags());
+    CheckInstanceLimit();
+    return hr;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+// The log of a method whose lines carry only its result.
+auto ResultLog(const char* okLine, const char* failedLine) {
+  return [okLine, failedLine](HRESULT hr, const LogFlags& flags) {
+    if (SUCCEEDED(hr) && flags.success) WriteLog(okLine, AsLog(hr));
+    if (FAILED(hr) && flags.failure) WriteLog(failedLine, AsLog(hr));
+  };
+}
+
 HRESULT MachineInfoWork(ULONG* ulSize, VARIANT* info) {
   const ByteArrayShape shape = ShapeOf(info);
   if (const HRESULT hr = CheckMachineInfoArray(shape)) return hr;
@@ -77,98 +101,64 @@ vtqCallBiosEx::vtqCallBiosEx() { ServiceModule::Instance().AddInstance(); }
 
 HRESULT STDMETHODCALLTYPE vtqCallBiosEx::vtqGetMachineInfoEx(ULONG* ulSize,
                                                              VARIANT* lpVarMachineInfo) {
-  CallScope scope;
-  try {
-    const HRESULT hr = Guarded([&] { return MachineInfoWork(ulSize, lpVarMachineInfo); });
-    const LogFlags flags = ServiceModule::Instance().Flags();
-    if (SUCCEEDED(hr) && flags.success) WriteLog(logtext::kMachineInfoOk, AsLog(hr));
-    if (FAILED(hr) && flags.failure) WriteLog(logtext::kMachineInfoFailed, AsLog(hr));
-    CheckInstanceLimit();
-    return hr;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return RunFrame([&] { return MachineInfoWork(ulSize, lpVarMachineInfo); },
+                  ResultLog(logtext::kMachineInfoOk, logtext::kMachineInfoFailed));
 }
 
 HRESULT STDMETHODCALLTYPE vtqCallBiosEx::vtqExecMethodEx(ULONG dwCmd, ULONG dwType,
                                                          ULONG dwSizeIn, ULONG dwSizeOut,
                                                          ULONG* lpRetCode, VARIANT* lpVarDataIn,
                                                          VARIANT* lpVarDataOut) {
-  CallScope scope;
-  try {
-    const HRESULT hr = Guarded([&]() -> HRESULT {
-      if (const HRESULT check = CheckExecOutput(dwSizeOut, ShapeOf(lpVarDataOut))) return check;
-      BiosCaller caller;
-      if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
-      return caller.Execute(dwCmd, dwType, dwSizeIn, dwSizeOut, lpRetCode, lpVarDataIn,
-                            lpVarDataOut);
-    });
-    ::CoFreeUnusedLibraries();
-    ServiceModule& m = ServiceModule::Instance();
-    const LogFlags flags = m.Flags();
-    if (SUCCEEDED(hr) && flags.success)
-      WriteLog(logtext::kExecOk, static_cast<long>(static_cast<LONG>(m.CallCount())),
-               static_cast<unsigned>(dwCmd), static_cast<unsigned>(dwType), AsLog(hr));
-    if (FAILED(hr) && flags.failure)
-      WriteLog(logtext::kExecFailed, static_cast<unsigned>(dwCmd), static_cast<unsigned>(dwType),
-               AsLog(hr));
-    CheckInstanceLimit();
-    return hr;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return RunFrame(
+      [&]() -> HRESULT {
+        if (const HRESULT check = CheckExecOutput(dwSizeOut, ShapeOf(lpVarDataOut))) return check;
+        BiosCaller caller;
+        if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
+        return caller.Execute(dwCmd, dwType, dwSizeIn, dwSizeOut, lpRetCode, lpVarDataIn,
+                              lpVarDataOut);
+      },
+      [&](HRESULT hr, const LogFlags& flags) {
+        // Refused calls included, COM unloads what is no longer used first.
+        ::CoFreeUnusedLibraries();
+        if (SUCCEEDED(hr) && flags.success)
+          WriteLog(logtext::kExecOk,
+                   static_cast<long>(static_cast<LONG>(ServiceModule::Instance().CallCount())),
+                   static_cast<unsigned>(dwCmd), static_cast<unsigned>(dwType), AsLog(hr));
+        if (FAILED(hr) && flags.failure)
+          WriteLog(logtext::kExecFailed, static_cast<unsigned>(dwCmd),
+                   static_cast<unsigned>(dwType), AsLog(hr));
+      });
 }
 
 HRESULT STDMETHODCALLTYPE vtqCallBiosEx::vtqSetupWmiEvents(LONG bFlag) {
-  CallScope scope;
-  try {
-    const HRESULT hr = Guarded([&]() -> HRESULT { return bFlag ? SubscribeBiosEvents() : S_OK; });
-    const LogFlags flags = ServiceModule::Instance().Flags();
-    if (SUCCEEDED(hr) && flags.success) WriteLog(logtext::kSetupOk, AsLog(hr));
-    if (FAILED(hr) && flags.failure) WriteLog(logtext::kSetupFailed, AsLog(hr));
-    CheckInstanceLimit();
-    return hr;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return RunFrame([&]() -> HRESULT { return bFlag ? SubscribeBiosEvents() : S_OK; },
+                  ResultLog(logtext::kSetupOk, logtext::kSetupFailed));
 }
 
 HRESULT STDMETHODCALLTYPE vtqCallBiosEx::vtqTurnOnExternalDisplays(ULONG dwDevice) {
-  CallScope scope;
-  try {
-    const HRESULT hr = Guarded([&]() -> HRESULT {
-      BiosCaller caller;
-      if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
-      return caller.TurnOnDisplays(dwDevice);
-    });
-    const LogFlags flags = ServiceModule::Instance().Flags();
-    if (SUCCEEDED(hr) && flags.success) WriteLog(logtext::kTurnOnOk, AsLog(hr));
-    if (FAILED(hr) && flags.failure) WriteLog(logtext::kTurnOnFailed, AsLog(hr));
-    CheckInstanceLimit();
-    return hr;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return RunFrame(
+      [&]() -> HRESULT {
+        BiosCaller caller;
+        if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
+        return caller.TurnOnDisplays(dwDevice);
+      },
+      ResultLog(logtext::kTurnOnOk, logtext::kTurnOnFailed));
 }
 
 HRESULT STDMETHODCALLTYPE vtqCallBiosEx::vtqGetAttachedExternalDisplays(ULONG* lpDevice) {
-  CallScope scope;
-  try {
-    const HRESULT hr = Guarded([&]() -> HRESULT {
-      if (!lpDevice) return E_POINTER;
-      BiosCaller caller;
-      if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
-      return caller.AttachedDisplays(lpDevice);
-    });
-    const LogFlags flags = ServiceModule::Instance().Flags();
-    if (SUCCEEDED(hr) && flags.success)
-      WriteLog(logtext::kAttachedOk, static_cast<unsigned long>(lpDevice ? *lpDevice : 0));
-    if (FAILED(hr) && flags.failure) WriteLog(logtext::kAttachedFailed, AsLog(hr));
-    CheckInstanceLimit();
-    return hr;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return RunFrame(
+      [&]() -> HRESULT {
+        if (!lpDevice) return E_POINTER;
+        BiosCaller caller;
+        if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
+        return caller.AttachedDisplays(lpDevice);
+      },
+      [&](HRESULT hr, const LogFlags& flags) {
+        // The success line shows the value placed in lpDevice.
+        if (SUCCEEDED(hr) && flags.success)
+          WriteLog(logtext::kAttachedOk, static_cast<unsigned long>(lpDevice ? *lpDevice : 0));
+        if (FAILED(hr) && flags.failure) WriteLog(logtext::kAttachedFailed, AsLog(hr));
+      });
 }
 
 }  // namespace vtq
