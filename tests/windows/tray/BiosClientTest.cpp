@@ -14,20 +14,8 @@ namespace {
 using Slot = rm::StartupDiagnostics::Slot;
 using Bytes4 = std::array<std::uint8_t, 4>;
 
-class BiosClientTest : public ::testing::Test {
+class BiosClientTest : public traytest::StandInTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(traytest::StandInBuilt()) << traytest::FwsimExe();
-    comInit_ = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    ASSERT_TRUE(SUCCEEDED(comInit_));
-    profile_ = std::make_unique<traytest::MachineProfile>("both");
-    ASSERT_TRUE(profile_->ok());
-  }
-  void TearDown() override {
-    profile_.reset();
-    if (SUCCEEDED(comInit_)) ::CoUninitialize();
-  }
-
   static void Fault(const std::string& knob) { ASSERT_EQ(traytest::Fwsim("fault " + knob), 0) << knob; }
 
   // The wireless query into `word`.
@@ -35,8 +23,6 @@ class BiosClientTest : public ::testing::Test {
     return client.Call(rm::kCmdRead, rm::kTypeWireless, 0, 4, &returnCode, nullptr, word.data());
   }
 
-  HRESULT comInit_ = E_FAIL;
-  std::unique_ptr<traytest::MachineProfile> profile_;
   rm::StartupDiagnostics diagnostics_;
 };
 

@@ -9,22 +9,18 @@
 
 namespace {
 
-class RadioStateTest : public ::testing::Test {
+class RadioStateTest : public traytest::StandInTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(traytest::StandInBuilt()) << traytest::FwsimExe();
-    comInit_ = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    ASSERT_TRUE(SUCCEEDED(comInit_));
-    profile_ = std::make_unique<traytest::MachineProfile>("both");
-    ASSERT_TRUE(profile_->ok());
+    traytest::StandInTest::SetUp();
+    if (HasFatalFailure()) return;
     // Receives WM_RADIOSTATECHANGED; never shown.
     window_ = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
   }
   void TearDown() override {
     if (window_) ::DestroyWindow(window_);
-    profile_.reset();
-    if (SUCCEEDED(comInit_)) ::CoUninitialize();
+    traytest::StandInTest::TearDown();
   }
 
   static void Tool(const std::string& args) { ASSERT_EQ(traytest::Fwsim(args), 0) << args; }
@@ -47,8 +43,6 @@ class RadioStateTest : public ::testing::Test {
     return radios;
   }
 
-  HRESULT comInit_ = E_FAIL;
-  std::unique_ptr<traytest::MachineProfile> profile_;
   rm::StartupDiagnostics diagnostics_;
   HWND window_ = nullptr;
 };

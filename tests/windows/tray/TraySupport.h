@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstring>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -112,6 +115,27 @@ class MachineProfile {
 
  private:
   bool ok_ = false;
+};
+
+// A test on the machine of profile "both", with COM in the multithreaded
+// apartment as the tray program has it.
+class StandInTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(StandInBuilt()) << FwsimExe();
+    comInit_ = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    ASSERT_TRUE(SUCCEEDED(comInit_));
+    profile_ = std::make_unique<MachineProfile>("both");
+    ASSERT_TRUE(profile_->ok());
+  }
+  void TearDown() override {
+    profile_.reset();
+    if (SUCCEEDED(comInit_)) ::CoUninitialize();
+  }
+
+ private:
+  HRESULT comInit_ = E_FAIL;
+  std::unique_ptr<MachineProfile> profile_;
 };
 
 // --- the settings key ---------------------------------------------------
