@@ -343,7 +343,7 @@ class RecordingSink final : public IWbemObjectSink {
 
 // The stand-in's tool, run as another process; returns its exit code
 // (or -1 when it could not be started) and what it printed.
-inline int RunTool(const std::string& arguments, std::string* output = nullptr) {
+inline int RunToolOnce(const std::string& arguments, std::string* output) {
   const std::string exe = std::string("Z:") + RM_BUILD_DIR + "/fwsim/fwsim.exe";
   std::string cmd = "\"" + exe + "\" " + arguments;
   SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
@@ -373,6 +373,19 @@ inline int RunTool(const std::string& arguments, std::string* output = nullptr) 
   ::GetExitCodeProcess(process.get(), &code);
   if (output) *output = text;
   return static_cast<int>(code);
+}
+
+// The tool's own exit codes are 0, 1 and 2; -1 means it never ran properly
+// (the process could not be started or ended abnormally at start-up under
+// Wine, seen rarely on a freshly made prefix). Such a launch is tried again,
+// at most three times in all; the tool's answers are never retried.
+inline int RunTool(const std::string& arguments, std::string* output = nullptr) {
+  int code = -1;
+  for (int attempt = 0; attempt < 3 && code == -1; ++attempt) {
+    if (attempt) ::Sleep(200);
+    code = RunToolOnce(arguments, output);
+  }
+  return code;
 }
 
 // The number after `label` in the tool's output ("wireless word 0x...").
