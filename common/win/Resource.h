@@ -90,6 +90,17 @@ struct ModuleTraits {
   static void close(type h) noexcept { ::FreeLibrary(h); }
 };
 
+struct IconTraits {  // LoadImage(IMAGE_ICON) of a size other than the default
+  using type = HICON;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type h) noexcept { ::DestroyIcon(h); }
+};
+struct MenuTraits {  // LoadMenu, CreatePopupMenu
+  using type = HMENU;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type h) noexcept { ::DestroyMenu(h); }
+};
+
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueRegKey = Unique<RegKeyTraits>;
@@ -97,6 +108,8 @@ using UniqueBstr = Unique<BstrTraits>;
 using UniqueSafeArray = Unique<SafeArrayTraits>;
 using UniqueServiceHandle = Unique<ServiceHandleTraits>;
 using UniqueModule = Unique<ModuleTraits>;
+using UniqueIcon = Unique<IconTraits>;
+using UniqueMenu = Unique<MenuTraits>;
 
 // ComPtr<T>: one reference to a COM object.
 template <class T>

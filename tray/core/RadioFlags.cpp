@@ -1,5 +1,7 @@
 #include "tray/core/RadioFlags.h"
 
+#include "tray/res/resource.h"
+
 namespace rm {
 namespace {
 
@@ -63,15 +65,15 @@ OffReason BluetoothOffReason(const RadioFlags& f) {
   return f.bluetoothOn ? OffReason::None : OffReason::UserSelection;
 }
 
-const char* OffReasonText(OffReason reason) {
+unsigned OffReasonTextId(OffReason reason) {
   switch (reason) {
-    case OffReason::BiosSettings: return "BIOS Settings";
-    case OffReason::WirelessButton: return "Wireless Button";
-    case OffReason::LanSwitching: return "LAN Switching";
-    case OffReason::UserSelection: return "User Selection";
+    case OffReason::BiosSettings: return IDS_REASON_BIOS_SETTINGS;
+    case OffReason::WirelessButton: return IDS_REASON_WIRELESS_BUTTON;
+    case OffReason::LanSwitching: return IDS_REASON_LAN_SWITCHING;
+    case OffReason::UserSelection: return IDS_REASON_USER_SELECTION;
     case OffReason::None: break;
   }
-  return "";
+  return 0;
 }
 
 int ClassifyChange(const WirelessWord& previous, const WirelessWord& current) {

@@ -55,8 +55,9 @@ DisplayState WlanDisplayState(const RadioFlags& f);
 DisplayState BluetoothDisplayState(const RadioFlags& f);
 OffReason WlanOffReason(const RadioFlags& f);
 OffReason BluetoothOffReason(const RadioFlags& f);
-// The English text of a reason ("BIOS Settings", ...); empty for None.
-const char* OffReasonText(OffReason reason);
+// The string-table number of a reason's text ("BIOS Settings", ...); 0 for
+// None.
+unsigned OffReasonTextId(OffReason reason);
 
 // What a re-read changed, judged from bytes 1 and 2 of the previous and the
 // current word; byte 0 and the on-bits take no part.

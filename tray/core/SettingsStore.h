@@ -30,9 +30,15 @@ bool RereadChangedSettings(Settings& settings);
 // Writes one REG_DWORD value to the existing key (never creates it).
 bool WriteSettingsDword(const char* name, DWORD value);
 
-// Sets the in-memory value and writes it when it differs; the key is not
-// created. Returns whether a value was written.
-bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const char* name, std::uint32_t value);
+enum class StoreWhen {
+  kChanged,  // only a value that differs from the in-memory one
+  kAlways,   // keeps the registry in step with the in-memory value
+};
+
+// Opens the key (never creates it); when it opens, sets the in-memory
+// value and writes it (by `when`). Returns whether a value was written.
+bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const char* name, std::uint32_t value,
+                  StoreWhen when = StoreWhen::kChanged);
 
 // Writes StartupDiagnostics as the 56-byte REG_BINARY value DebugInfo to the
 // existing key (never creates it).

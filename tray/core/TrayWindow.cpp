@@ -1,15 +1,26 @@
 #include "tray/core/TrayWindow.h"
 
 #include "common/MessageNames.h"
+#include "common/SettingsNames.h"
+#include "tray/core/FirmwareWatcher.h"
 #include "tray/core/SettingsStore.h"
+#include "tray/core/Startup.h"
+#include "tray/core/TrayRules.h"
 #include "tray/res/resource.h"
+#include "tray/windows/Notices.h"
 
 namespace rm {
 
+std::string TrayWindow::Texts::Text(unsigned id) const { return LoadResourceString(Module().Instance(), id); }
+
 TrayWindow::TrayWindow(RadioState& radios)
     : radios_(radios),
-      msgTrayIcon_(::RegisterWindowMessageA("ZARN_RADIOMINDER_TRAYICON")),
-      msgTaskbarCreated_(::RegisterWindowMessageA("TaskbarCreated")) {}
+      msgTrayIcon_(::RegisterWindowMessageA(kMsgTrayIcon)),
+      msgTaskbarCreated_(::RegisterWindowMessageA("TaskbarCreated")),
+      shell_(Module().Instance(), msgTrayIcon_),
+      icon_(shell_) {}
+
+TrayWindow::~TrayWindow() { icon_.Delete(); }
 
 HWND TrayWindow::Create(HINSTANCE instance) { return CreateModeless(instance, IDD_TRAYWINDOW, nullptr); }
 
@@ -17,6 +28,7 @@ BOOL TrayWindow::OnInitDialog() {
   msgOpenStatusPage_ = ::RegisterWindowMessageA(kMsgOpenStatusPage);
   msgPropsChanged_ = ::RegisterWindowMessageA(kMsgPropsChanged);
   watcherStarted_ = false;
+  shell_.SetOwner(hwnd());
   if (MessageLoop* loop = Module().GetMessageLoop()) {
     loop->AddFilter(this);
     inLoop_ = true;
@@ -25,38 +37,59 @@ BOOL TrayWindow::OnInitDialog() {
 }
 
 bool TrayWindow::PreTranslateMessage(MSG* msg) {
+  const HWND window = hwnd();
+  if (!window) return false;
+  // The hidden window is the foreground window once the menu has been
+  // shown; the dialog manager would turn a stray Enter into command 1 and
+  // end the program. Keys have no business here.
+  if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+      (msg->hwnd == window || ::IsChild(window, msg->hwnd))) {
+    return true;
+  }
   if (msg->message == 0x31B) {
     msg->wParam = 0;
     msg->lParam = 0;
   }
-  const HWND window = hwnd();
-  return window && ::IsDialogMessageA(window, msg);
+  return ::IsDialogMessageA(window, msg) != FALSE;
 }
 
 bool TrayWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
-  (void)lParam;
   *result = TRUE;
   if (msg == WM_TIMER) {
-    OnTimer(static_cast<UINT_PTR>(wParam));
-    return true;
-  }
-  if (msg == kWmRadioStateChanged) {
-    // The display follows the radios once the icon exists (first display).
-    return true;
-  }
-  if (msgPropsChanged_ && msg == msgPropsChanged_) {
+    FirstDisplay(static_cast<UINT_PTR>(wParam));
+  } else if (msg == kWmRadioStateChanged) {
+    UpdateDisplay();
+  } else if (msgPropsChanged_ && msg == msgPropsChanged_) {
     OnSettingsChanged();
-    return true;
+  } else if (msgOpenStatusPage_ && msg == msgOpenStatusPage_) {
+    OpenPropertiesWindow();
+  } else if (msgTaskbarCreated_ && msg == msgTaskbarCreated_) {
+    icon_.OnTaskbarCreated(AppSettings().hideSysTray != 0);
+  } else if (msgTrayIcon_ && msg == msgTrayIcon_) {
+    OnIconMouse(wParam, lParam);
+  } else if (msg == WM_DESTROY) {
+    // The icon goes with its window.
+    icon_.Delete();
+    *result = FALSE;
+    return false;
+  } else {
+    *result = FALSE;
+    return false;
   }
-  return false;
+  return true;
 }
 
 bool TrayWindow::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
-  if (id == kCmdEndProgram) {
-    EndProgram();
-    return true;
+  switch (id) {
+    case kCmdEndProgram: EndProgram(); return true;
+    case IDM_OPEN: OpenPropertiesWindow(); return true;
+    case IDM_TOGGLE_WLAN: radios_.SwitchRadios(ToggleWlanRequest(radios_.Flags())); return true;
+    case IDM_TOGGLE_BLUETOOTH: radios_.SwitchRadios(ToggleBluetoothRequest(radios_.Flags())); return true;
+    case IDM_ALL_ON: radios_.SwitchRadios(AllRadiosOnRequest()); return true;
+    case IDM_ALL_OFF: radios_.SwitchRadios(AllRadiosOffRequest()); return true;
+    case IDM_HIDE_ICON: HideIconForGood(); return true;
+    default: return false;
   }
-  return false;
 }
 
 void TrayWindow::OnDestroyed() {
@@ -66,16 +99,79 @@ void TrayWindow::OnDestroyed() {
   }
 }
 
-void TrayWindow::OnTimer(UINT_PTR id) {
-  // One shot: the first display happens once.
-  ::KillTimer(hwnd(), id);
+void TrayWindow::FirstDisplay(UINT_PTR timerId) {
+  ::KillTimer(hwnd(), timerId);
+  icon_.FirstDisplay(radios_.Flags(), AppSettings(), texts_);
+  if (!watcherStarted_ && OpenEventAndStartRelay(radios_)) watcherStarted_ = StartWatcherThread(radios_);
+  if (OpenStatusRequested()) ::PostMessageA(hwnd(), msgOpenStatusPage_, 0, 0);
 }
 
-void TrayWindow::OnSettingsChanged() { RereadChangedSettings(AppSettings()); }
+void TrayWindow::UpdateDisplay() {
+  // The change kind (wParam) does not matter here: every change the
+  // watcher reports is shown the same way.
+  icon_.UpdateDisplay(radios_.Flags(), AppSettings(), texts_);
+}
+
+void TrayWindow::OnSettingsChanged() {
+  ClosePropertiesWindow();
+  Settings& settings = AppSettings();
+  RereadChangedSettings(settings);
+  if (settings.hideSysTray) {
+    icon_.Hide();
+  } else {
+    icon_.Show();
+  }
+}
+
+void TrayWindow::OnIconMouse(WPARAM id, LPARAM mouseMessage) {
+  if (id != kTrayIconId) return;
+  if (mouseMessage == WM_RBUTTONUP) ShowMenu();
+  if (mouseMessage == WM_LBUTTONDBLCLK) RunDefaultCommand();
+}
+
+void TrayWindow::ShowMenu() {
+  const UniqueMenu menu(::LoadMenuA(Module().Instance(), MAKEINTRESOURCEA(IDR_TRAYMENU)));
+  const HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
+  if (!popup) return;
+  ::ModifyMenuA(popup, IDM_OPEN, MF_BYCOMMAND | MF_STRING, IDM_OPEN, texts_.Text(IDS_MENU_OPEN).c_str());
+  for (const TrayMenuItem& item : TrayMenuItems(radios_.Flags())) {
+    ::AppendMenuA(popup, MF_STRING | (item.grayed ? MF_GRAYED : MF_ENABLED), item.id, texts_.Text(item.textId).c_str());
+  }
+  POINT cursor = {};
+  ::GetCursorPos(&cursor);
+  // The menu closes when the user clicks elsewhere only when its owner is
+  // the foreground window.
+  ::SetForegroundWindow(hwnd());
+  ::SetMenuDefaultItem(popup, 0, TRUE);
+  ::TrackPopupMenu(popup, TPM_CENTERALIGN, cursor.x, cursor.y, 0, hwnd(), nullptr);
+  ::PostMessageA(hwnd(), WM_NULL, 0, 0);
+}
+
+void TrayWindow::RunDefaultCommand() {
+  ::SetForegroundWindow(hwnd());
+  const UniqueMenu menu(::LoadMenuA(Module().Instance(), MAKEINTRESOURCEA(IDR_TRAYMENU)));
+  const HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
+  if (!popup) return;
+  const UINT id = ::GetMenuItemID(popup, 0);
+  if (id != static_cast<UINT>(-1)) ::SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+// Command 101 and "ZARN_RADIOMINDER_OPENSTATPAGE" end here. The properties
+// window is not part of this build yet: until it is, opening it does
+// nothing, and there is never one to close.
+void TrayWindow::OpenPropertiesWindow() {}
+void TrayWindow::ClosePropertiesWindow() {}
+
+void TrayWindow::HideIconForGood() {
+  ClosePropertiesWindow();
+  icon_.Hide();
+  StoreSetting(AppSettings(), &Settings::hideSysTray, kHideSysTray, 1, StoreWhen::kAlways);
+}
 
 void TrayWindow::EndProgram() {
-  // The firmware event watcher, once it runs, is stopped and joined here,
-  // before the window goes, so RadioState outlives it.
+  // The watcher is stopped and joined before the window goes, so the
+  // RadioState outlives it.
+  if (watcherStarted_) StopWatcher(radios_);
   watcherStarted_ = false;
   radios_.SetTrayWindow(nullptr);
   ::DestroyWindow(hwnd());

@@ -1,13 +1,17 @@
 // TrayWindow: the tray program's hidden main window, a modeless dialog from
-// the empty template 129. It owns the program's end (command 1), the
-// start-up timer, the settings-changed re-read, and the window messages the
-// other programs use to reach the tray program. Main thread only.
+// the empty template 129. It owns the notification-area icon with its
+// tooltip, balloons and menu, starts and stops the firmware event watcher,
+// follows the radios (WM_RADIOSTATECHANGED) and the settings-changed
+// message, opens the properties window, and ends the program (command 1).
+// Main thread only.
 #pragma once
 
 #include <windows.h>
 
 #include "tray/core/AppModule.h"
 #include "tray/core/RadioState.h"
+#include "tray/core/ShellNotifyIcon.h"
+#include "tray/core/TrayIcon.h"
 #include "tray/windows/Dialog.h"
 
 namespace rm {
@@ -23,17 +27,13 @@ class TrayWindow : public Dialog, public MessageFilter {
  public:
   // Registers the icon callback message and "TaskbarCreated".
   explicit TrayWindow(RadioState& radios);
+  ~TrayWindow() override;
 
   // Creates the hidden window; null on failure.
   HWND Create(HINSTANCE instance);
 
   // The dialog-message filter of the main thread's loop.
   bool PreTranslateMessage(MSG* msg) override;
-
-  UINT TrayIconMessage() const { return msgTrayIcon_; }
-  UINT TaskbarCreatedMessage() const { return msgTaskbarCreated_; }
-  UINT OpenStatusPageMessage() const { return msgOpenStatusPage_; }
-  UINT PropsChangedMessage() const { return msgPropsChanged_; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -42,15 +42,30 @@ class TrayWindow : public Dialog, public MessageFilter {
   void OnDestroyed() override;
 
  private:
-  void OnTimer(UINT_PTR id);
+  class Texts : public TextTable {
+   public:
+    std::string Text(unsigned id) const override;
+  };
+
+  void FirstDisplay(UINT_PTR timerId);
+  void UpdateDisplay();
   void OnSettingsChanged();
+  void OnIconMouse(WPARAM id, LPARAM mouseMessage);
+  void ShowMenu();
+  void RunDefaultCommand();
+  void OpenPropertiesWindow();
+  void ClosePropertiesWindow();
+  void HideIconForGood();
   void EndProgram();
 
   RadioState& radios_;
-  bool watcherStarted_ = false;
-  bool inLoop_ = false;
   UINT msgTrayIcon_ = 0;
   UINT msgTaskbarCreated_ = 0;
+  Texts texts_;
+  ShellNotifyIcon shell_;
+  TrayIcon icon_;
+  bool watcherStarted_ = false;
+  bool inLoop_ = false;
   UINT msgOpenStatusPage_ = 0;
   UINT msgPropsChanged_ = 0;
 };

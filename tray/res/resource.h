@@ -9,6 +9,18 @@
 #define IDC_NODEV_DONTSHOW 1026
 #define IDC_NODEV_TEXT 1027
 
+// The tray icon's menu; its number is also the icon's identifier (uID)
+#define IDR_TRAYMENU 201
+
+// Commands of the tray window: 1 (IDOK) ends the program, 101 to 105 are
+// the menu's items, 106 hides the icon for good
+#define IDM_OPEN 101
+#define IDM_TOGGLE_WLAN 102
+#define IDM_TOGGLE_BLUETOOTH 103
+#define IDM_ALL_ON 104
+#define IDM_ALL_OFF 105
+#define IDM_HIDE_ICON 106
+
 // Icons: no radio on, at least one radio on
 #define IDI_RADIO_OFF 202
 #define IDI_RADIO_ON 203

@@ -135,11 +135,12 @@ TEST(RadioOffReason, DisabledReasonsGoWithDisabledAndUserSelectionWithOff) {
       else EXPECT_EQ(s, DisplayState::Disabled) << b0 << " " << b1;
     }
   }
-  EXPECT_STREQ(OffReasonText(OffReason::BiosSettings), "BIOS Settings");
-  EXPECT_STREQ(OffReasonText(OffReason::WirelessButton), "Wireless Button");
-  EXPECT_STREQ(OffReasonText(OffReason::LanSwitching), "LAN Switching");
-  EXPECT_STREQ(OffReasonText(OffReason::UserSelection), "User Selection");
-  EXPECT_STREQ(OffReasonText(OffReason::None), "");
+  // Strings 158 to 161 of the string table; none for a radio that is on.
+  EXPECT_EQ(OffReasonTextId(OffReason::BiosSettings), 158u);
+  EXPECT_EQ(OffReasonTextId(OffReason::WirelessButton), 159u);
+  EXPECT_EQ(OffReasonTextId(OffReason::LanSwitching), 160u);
+  EXPECT_EQ(OffReasonTextId(OffReason::UserSelection), 161u);
+  EXPECT_EQ(OffReasonTextId(OffReason::None), 0u);
 }
 
 TEST(RadioFlagsPresence, NoSupportedDevicesOnlyWithNeitherRadio) {

@@ -1,0 +1,82 @@
+#include "tray/core/TrayRules.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/tray/TrayTexts.h"
+
+namespace rm {
+
+void PrintTo(const TrayMenuItem& i, std::ostream* os) { *os << i.id << "/" << i.textId << (i.grayed ? "/grey" : ""); }
+
+namespace {
+
+RadioFlags Flags(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) { return RadioFlags::Decode({b0, b1, b2, 0}); }
+
+// Byte 1 and 2: 0x01 on, 0x04 allowed by the firmware setup, 0x08 allowed
+// by the button, 0x10 (byte 1) held by LAN switching. Byte 0: 0x01 WLAN,
+// 0x02 Bluetooth, 0x08/0x10 LAN switching present/enabled, 0x20 separate.
+TEST(TrayStatus, TextAndIconFollowEachPresentRadio) {
+  struct Case {
+    std::uint8_t b0, b1, b2;
+    const char* text;
+    int icon;
+  } const cases[] = {
+      {0x03, 0x0D, 0x0C, "        WLAN  : On\nBluetooth\xAE : Off", 203},
+      {0x03, 0x0C, 0x0C, "        WLAN  : Off\nBluetooth\xAE : Off", 202},
+      {0x03, 0x0C, 0x0D, "        WLAN  : Off\nBluetooth\xAE : On", 203},
+      // On-bit set but not usable: the button, then LAN switching.
+      {0x03, 0x05, 0x0D, "        WLAN  : Disabled\nBluetooth\xAE : On", 203},
+      {0x1B, 0x1D, 0x0C, "        WLAN  : Disabled\nBluetooth\xAE : Off", 202},
+      {0x13, 0x1D, 0x0C, "        WLAN  : On\nBluetooth\xAE : Off", 203},  // not offered: no hold
+      {0x01, 0x0D, 0x00, "WLAN : On", 203},
+      {0x01, 0x0C, 0x0D, "WLAN : Off", 202},  // an absent radio's bits count for nothing
+      {0x01, 0x09, 0x00, "WLAN : Disabled", 202},
+      {0x02, 0x00, 0x05, "Bluetooth\xAE : Disabled", 202},
+      {0x02, 0x0D, 0x0C, "Bluetooth\xAE : Off", 202},
+      {0x02, 0x00, 0x0D, "Bluetooth\xAE : On", 203},
+  };
+  const EnglishTexts texts;
+  for (const Case& c : cases) {
+    const RadioFlags f = Flags(c.b0, c.b1, c.b2);
+    EXPECT_EQ(StatusText(f, texts), c.text) << std::hex << int(c.b0) << " " << int(c.b1) << " " << int(c.b2);
+    EXPECT_EQ(TrayIconId(f), c.icon) << std::hex << int(c.b0) << " " << int(c.b1) << " " << int(c.b2);
+  }
+}
+
+TEST(TrayMenu, ItemsTextsAndGreying) {
+  using Items = std::vector<TrayMenuItem>;
+  struct Case {
+    std::uint8_t b0, b1, b2;
+    Items items;
+  } const cases[] = {
+      // Only all-radios items without separate switching, whatever exists;
+      // greyed by the raw on-flags alone.
+      {0x03, 0x0D, 0x0C, {{104, 57351, false}, {105, 57352, false}}},
+      {0x03, 0x00, 0x00, {{104, 57351, false}, {105, 57352, true}}},
+      {0x03, 0x01, 0x01, {{104, 57351, true}, {105, 57352, false}}},
+      {0x01, 0x0D, 0x00, {{104, 57351, false}, {105, 57352, false}}},
+      {0x1B, 0x1C, 0x0D, {{104, 57351, true}, {105, 57352, false}}},  // LAN hold, Bluetooth on
+      // Separate switching: per-radio items, texts by the on-flags, greyed
+      // by usability.
+      {0x23, 0x0D, 0x0D, {{102, 57348, false}, {103, 57350, false}, {104, 57351, true}, {105, 57352, false}}},
+      {0x23, 0x0C, 0x0C, {{102, 57347, false}, {103, 57349, false}, {104, 57351, false}, {105, 57352, true}}},
+      {0x23, 0x0D, 0x04, {{102, 57348, false}, {103, 57349, true}, {104, 57351, false}, {105, 57352, false}}},
+      {0x23, 0x08, 0x04, {{102, 57347, true}, {103, 57349, true}, {104, 57351, true}, {105, 57352, true}}},
+      {0x23, 0x09, 0x05, {{102, 57348, true}, {103, 57350, true}, {104, 57351, true}, {105, 57352, true}}},
+      // One radio: its item only.
+      {0x22, 0x00, 0x05, {{103, 57350, true}}},
+      {0x21, 0x0D, 0x00, {{102, 57348, false}}},
+      // LAN switching hold (all three bits): WLAN greyed; Bluetooth decides.
+      {0x3B, 0x1D, 0x0C, {{102, 57348, true}, {103, 57349, false}, {104, 57351, false}, {105, 57352, true}}},
+      {0x3B, 0x1C, 0x0D, {{102, 57347, true}, {103, 57350, false}, {104, 57351, true}, {105, 57352, false}}},
+      {0x33, 0x1C, 0x0D, {{102, 57347, false}, {103, 57350, false}, {104, 57351, false}, {105, 57352, false}}},
+      {0x2B, 0x1C, 0x0D, {{102, 57347, false}, {103, 57350, false}, {104, 57351, false}, {105, 57352, false}}},
+  };
+  for (const Case& c : cases) {
+    const Items items = TrayMenuItems(Flags(c.b0, c.b1, c.b2));
+    EXPECT_EQ(items, c.items) << std::hex << int(c.b0) << " " << int(c.b1) << " " << int(c.b2);
+  }
+}
+
+}  // namespace
+}  // namespace rm

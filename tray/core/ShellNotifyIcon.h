@@ -1,0 +1,34 @@
+// ShellNotifyIcon: the one place that calls Shell_NotifyIconA. It turns the
+// tray icon's notify data into the shell's 488-byte NOTIFYICONDATAA (icon
+// identifier 201, the callback message, the owner window) and loads the
+// image at the small-icon size each time a call carries it. Main thread.
+#pragma once
+
+#include <windows.h>
+
+#include "common/win/Resource.h"
+#include "tray/core/TrayIcon.h"
+
+namespace rm {
+
+// The icon's identifier in the notification area (the menu's number too).
+inline constexpr UINT kTrayIconId = 201;
+
+class ShellNotifyIcon : public IconShell {
+ public:
+  ShellNotifyIcon(HINSTANCE instance, UINT callbackMessage) : instance_(instance), callback_(callbackMessage) {}
+  void SetOwner(HWND owner) { owner_ = owner; }
+
+  bool Notify(IconMessage message, const NotifyData& data) override;
+
+  // The record of one call, as the shell receives it.
+  NOTIFYICONDATAA Record(const NotifyData& data, HICON icon) const;
+
+ private:
+  HINSTANCE instance_;
+  UINT callback_;
+  HWND owner_ = nullptr;
+  UniqueIcon icon_;  // the image of the last call that carried one
+};
+
+}  // namespace rm

@@ -1,0 +1,34 @@
+// What the tray icon shows and what its menu offers, decided from the radio
+// flags: the string numbers of the status text, the icon, and the menu's
+// switch items with their texts and greying. Portable: no Windows headers;
+// the numbers are those of the resource script (tray/res/resource.h).
+#pragma once
+
+#include <vector>
+
+#include "tray/core/RadioFlags.h"
+
+namespace rm {
+
+// The strings whose concatenation is the status text (tooltip and balloon):
+// the wireless LAN part first, then the Bluetooth part. With both radios
+// the wireless LAN part is the long, indented form ending in a line feed.
+std::vector<unsigned> StatusTextIds(const RadioFlags& f);
+
+// 203 when a present radio is shown on (usable and on), else 202.
+int TrayIconId(const RadioFlags& f);
+
+struct TrayMenuItem {
+  unsigned id;      // command 102 to 105
+  unsigned textId;  // string number of its text
+  bool grayed;
+  bool operator==(const TrayMenuItem& o) const {
+    return id == o.id && textId == o.textId && grayed == o.grayed;
+  }
+};
+
+// The items appended to the menu after "Open Radio Minder" and the
+// separator, in order.
+std::vector<TrayMenuItem> TrayMenuItems(const RadioFlags& f);
+
+}  // namespace rm
