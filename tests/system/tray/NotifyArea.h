@@ -103,6 +103,7 @@ class NotifyArea {
     if (!icon || icon->hidden) return -1;
     const RECT& c = icon->cell;
     const std::vector<DWORD> shown = ScreenPixels(c);
+    if (shown.empty()) return -1;
     int index = 0;
     for (HICON image : images) {
       if (Drawn(image, c.right - c.left, c.bottom - c.top, shown.front()) == shown) return index;
