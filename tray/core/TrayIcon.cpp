@@ -117,6 +117,9 @@ void TrayIcon::Delete() {
 
 void TrayIcon::OnTaskbarCreated(bool hideSysTray) {
   if (!displayed_ || !readdMark_) return;
+  // A taskbar made anew holds no icon; one that was only announced again
+  // still holds the old one, which goes first.
+  Send(IconMessage::kDelete, 0);
   removed_ = true;
   hidden_ = true;
   if (hideSysTray) return;

@@ -95,9 +95,9 @@ class TrayIcon {
   void Show();
   void AddAgain();
   void Delete();
-  // The shell's "TaskbarCreated": the new taskbar holds no icon. With the
-  // re-add mark set, the icon is added again unless the user keeps it
-  // hidden; a hidden icon comes back when it is next shown.
+  // The shell's "TaskbarCreated". With the re-add mark set, the icon is
+  // deleted and added again unless the user keeps it hidden; a hidden icon
+  // comes back when it is next shown.
   void OnTaskbarCreated(bool hideSysTray);
 
   bool added() const { return added_; }

@@ -172,11 +172,12 @@ TEST_F(TrayIconTest, AFailedFirstAddSendsBalloonsOnlyUntilANewTaskbarTakesTheIco
 
   icon.OnTaskbarCreated(false);
   calls = shell.Take();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].message, IconMessage::kAdd);
-  EXPECT_EQ(calls[0].data.flags, 1u | 2u | 4u);
-  EXPECT_EQ(calls[0].data.iconId, 202);
-  EXPECT_EQ(calls[0].data.tip, kBothOff);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].message, IconMessage::kDelete);
+  EXPECT_EQ(calls[1].message, IconMessage::kAdd);
+  EXPECT_EQ(calls[1].data.flags, 1u | 2u | 4u);
+  EXPECT_EQ(calls[1].data.iconId, 202);
+  EXPECT_EQ(calls[1].data.tip, kBothOff);
   ExpectBook(true, false, false, true);
   icon.UpdateDisplay(kWlanOn, With(0, 1), texts);
   EXPECT_EQ(shell.Take().size(), 2u);  // image and tip now
@@ -187,24 +188,27 @@ TEST_F(TrayIconTest, ANewTaskbarGetsTheIconAgainUnlessTheUserHidesIt) {
   shell.Take();
   icon.OnTaskbarCreated(false);
   auto calls = shell.Take();
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].message, IconMessage::kAdd);
-  EXPECT_EQ(calls[0].data.flags, 7u);
-  EXPECT_EQ(calls[0].data.iconId, 203);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].message, IconMessage::kDelete);
+  EXPECT_EQ(calls[1].message, IconMessage::kAdd);
+  EXPECT_EQ(calls[1].data.flags, 7u);
+  EXPECT_EQ(calls[1].data.iconId, 203);
   ExpectBook(true, false, false, true);
 
   // A failed re-add keeps the mark for the next taskbar.
-  shell.answers = {false};
+  shell.answers = {true, false};
   icon.OnTaskbarCreated(false);
-  EXPECT_EQ(shell.Take().size(), 1u);
+  EXPECT_EQ(shell.Take().size(), 2u);
   ExpectBook(true, true, true, true);
   icon.OnTaskbarCreated(false);
-  EXPECT_EQ(shell.Take().size(), 1u);
+  EXPECT_EQ(shell.Take().size(), 2u);
   ExpectBook(true, false, false, true);
 
-  // Kept hidden: the new taskbar gets nothing; showing adds it again.
+  // Kept hidden: the new taskbar gets no icon; showing adds it again.
   icon.OnTaskbarCreated(true);
-  EXPECT_TRUE(shell.Take().empty());
+  calls = shell.Take();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].message, IconMessage::kDelete);
   ExpectBook(true, true, true, true);
   icon.Show();
   calls = shell.Take();

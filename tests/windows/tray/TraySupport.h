@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -97,6 +98,43 @@ inline int Fwsim(const std::string& args) {
   DWORD code = 0;
   if (!p.WaitExit(30000, &code)) return -1;
   return static_cast<int>(code);
+}
+
+// Runs the stand-in's tool and returns what it printed (empty when it did
+// not run or end).
+inline std::string FwsimOutput(const std::string& args) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return std::string();
+  rm::UniqueHandle reader(readEnd), writer(writeEnd);
+  ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  std::string commandLine = "\"" + FwsimExe() + "\" " + args;
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd;
+  si.hStdError = writeEnd;
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+    return std::string();
+  rm::UniqueHandle process(pi.hProcess), thread(pi.hThread);
+  writer.reset();
+  std::string out;
+  char buffer[512];
+  DWORD got = 0;
+  while (::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+  return ::WaitForSingleObject(process.get(), 30000) == WAIT_OBJECT_0 ? out : std::string();
+}
+
+// The simulated notebook's wireless status word (byte 0 in the low bits),
+// as "fwsim show" prints it; 0xFFFFFFFF when it cannot be read.
+inline DWORD FwsimWirelessWord() {
+  const std::string out = FwsimOutput("show");
+  const std::size_t at = out.find("wireless word: 0x");
+  if (at == std::string::npos) return 0xFFFFFFFF;
+  return std::strtoul(out.c_str() + at + 17, nullptr, 16);
 }
 
 // Sets a profile (and no faults) for the test, and puts the machine back to

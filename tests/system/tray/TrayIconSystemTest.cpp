@@ -1,0 +1,219 @@
+// rmtray.exe's icon in the real notification area of the test prefix's
+// taskbar: its first display, tooltip, image and balloons, the menu's
+// switches through the firmware stand-in, the settings-changed message, the
+// hide command, a new taskbar, stray keys, and the bridge's relay requests.
+#include <chrono>
+
+#include "tests/system/bridge/BridgeHarness.h"
+#include "tests/system/tray/NotifyArea.h"
+#include "tests/system/tray/TraySystem.h"
+
+namespace {
+
+using traytest::Process;
+
+constexpr UINT kIconId = 201;
+const wchar_t kTitle[] = L"Zarn Radio Minder";
+const wchar_t kBothOn[] = L"        WLAN  : On\nBluetooth\u00AE : On";
+const wchar_t kWlanOnBtOff[] = L"        WLAN  : On\nBluetooth\u00AE : Off";
+const wchar_t kWlanOffBtOn[] = L"        WLAN  : Off\nBluetooth\u00AE : On";
+const wchar_t kBothOff[] = L"        WLAN  : Off\nBluetooth\u00AE : Off";
+enum Image { kOff = 0, kOn = 1 };  // icons 202 and 203
+
+bool WlanOn(DWORD word) { return (word >> 8) & 1; }
+bool BluetoothOn(DWORD word) { return (word >> 16) & 1; }
+
+class TrayIconSystem : public traytest::TraySystem {
+ protected:
+  void SetUp() override {
+    TraySystem::SetUp();
+    images_.reset(::LoadLibraryExA(traytest::TrayExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(images_);
+    const int size = ::GetSystemMetrics(SM_CXSMICON);
+    for (int id : {202, 203}) {
+      icons_[id - 202] = static_cast<HICON>(::LoadImageA(images_.get(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+      ASSERT_NE(icons_[id - 202], nullptr);
+    }
+    ASSERT_TRUE(profile_.ok());
+  }
+  void TearDown() override {
+    for (HICON& icon : icons_) {
+      if (icon) ::DestroyIcon(icon);
+      icon = nullptr;
+    }
+  }
+
+  // Starts rmtray and waits for its visible icon; the time from the start.
+  void StartAndWaitForIcon(std::chrono::milliseconds* sinceStart = nullptr) {
+    const auto start = std::chrono::steady_clock::now();
+    tray_ = StartTray();
+    window_ = WaitForTrayWindow(tray_);
+    ASSERT_NE(window_, nullptr);
+    area_.emplace();
+    ASSERT_TRUE(area_->ok());
+    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, 15000));
+    if (sinceStart) {
+      *sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    }
+  }
+
+  bool WaitForTip(const wchar_t* tip, bool hidden = false) {
+    return area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) {
+      return i.tip == tip && i.hidden == hidden;
+    }).has_value();
+  }
+  bool WaitForImage(Image image) {
+    return area_->WaitForImage(window_, kIconId, {icons_[0], icons_[1]}, image);
+  }
+  // A balloon with this text (the title is always the product name).
+  bool WaitForBalloon(const wchar_t* text) {
+    return traytest::WaitFor([&] {
+      const auto b = area_->ShownBalloon(window_, kIconId);
+      return b && b->title == kTitle && b->text == text;
+    });
+  }
+
+  // The icon's right click, as the shell reports it.
+  HWND OpenMenu() {
+    ::PostMessageA(window_, ::RegisterWindowMessageA("ZARN_RADIOMINDER_TRAYICON"), kIconId, WM_RBUTTONUP);
+    return traytest::WaitForProcessWindow(tray_.id(), "#32768");
+  }
+  // Picks the menu's item by keys: `downs` times Down, then Enter.
+  void ChooseFromMenu(int downs) {
+    const HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    for (int i = 0; i < downs; ++i) PostKey(menu, VK_DOWN);
+    PostKey(menu, VK_RETURN);
+    ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindowVisible(menu); }));
+  }
+  static void PostKey(HWND window, WPARAM key) {
+    ::PostMessageA(window, WM_KEYDOWN, key, 1);
+    ::PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+  }
+  static void BroadcastSettingsChanged() {
+    DWORD recipients = BSM_APPLICATIONS;
+    ::BroadcastSystemMessageA(BSF_POSTMESSAGE, &recipients, ::RegisterWindowMessageA("ZARN_RADIOMINDER_PROPSCHG"),
+                              0, 0);
+  }
+  void EndPromptly() {
+    const auto start = std::chrono::steady_clock::now();
+    EndWithCommandOne(tray_, window_);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(area_->WaitForNoIcon(window_, kIconId));
+  }
+
+  traytest::CleanSettingsKey clean_;
+  traytest::MachineProfile profile_{"both"};
+  rm::UniqueModule images_;
+  HICON icons_[2] = {};
+  Process tray_;
+  HWND window_ = nullptr;
+  std::optional<traytest::NotifyArea> area_;
+};
+
+TEST_F(TrayIconSystem, TheIconComesAfterFiveSecondsAndFollowsSwitchesFromTheMenuWithoutTheBridge) {
+  if (bridgetest::QueryBridgeService().exists) {
+    ASSERT_TRUE(bridgetest::StopBridgeService());
+    ASSERT_EQ(bridgetest::Bridge("-UnregServer"), 0);
+  }
+  std::chrono::milliseconds shownAfter{};
+  StartAndWaitForIcon(&shownAfter);
+  EXPECT_GE(shownAfter.count(), 5000);
+  EXPECT_TRUE(WaitForTip(kBothOn));
+  EXPECT_TRUE(WaitForImage(kOn));
+  EXPECT_TRUE(WaitForBalloon(kBothOn));
+
+  // Open, separator, WLAN, Bluetooth, all on (greyed: both are on), all off.
+  ChooseFromMenu(2);
+  ASSERT_TRUE(traytest::WaitFor([] { return !WlanOn(traytest::FwsimWirelessWord()); }));
+  EXPECT_TRUE(BluetoothOn(traytest::FwsimWirelessWord()));
+  EXPECT_TRUE(WaitForTip(kWlanOffBtOn));
+  EXPECT_TRUE(WaitForImage(kOn));
+  EXPECT_TRUE(WaitForBalloon(kWlanOffBtOn));
+
+  ChooseFromMenu(5);  // all off
+  ASSERT_TRUE(traytest::WaitFor([] { return !BluetoothOn(traytest::FwsimWirelessWord()); }));
+  EXPECT_FALSE(WlanOn(traytest::FwsimWirelessWord()));
+  EXPECT_TRUE(WaitForTip(kBothOff));
+  EXPECT_TRUE(WaitForImage(kOff));
+  EXPECT_TRUE(WaitForBalloon(kBothOff));
+
+  EXPECT_TRUE(tray_.Running());
+  EndPromptly();
+}
+
+TEST_F(TrayIconSystem, TheSettingsMessageTheHideCommandANewTaskbarAndStrayKeys) {
+  StartAndWaitForIcon();
+  EXPECT_TRUE(WaitForTip(kBothOn));
+
+  // Another program changed the settings: hidden at once, then shown again.
+  ASSERT_TRUE(traytest::WriteSettingDword("HideSysTray", 1));
+  BroadcastSettingsChanged();
+  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/true));
+  ASSERT_TRUE(traytest::WriteSettingDword("HideSysTray", 0));
+  BroadcastSettingsChanged();
+  EXPECT_TRUE(WaitForTip(kBothOn));
+
+  // A new taskbar gets the icon again, which goes on following the radios.
+  ::PostMessageA(window_, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(105, 0), 0);  // all off
+  EXPECT_TRUE(WaitForTip(kBothOff));
+  EXPECT_TRUE(WaitForImage(kOff));
+
+  // Keys after the menu has closed reach the hidden window, which is in the
+  // foreground now; none of them ends the program.
+  const HWND menu = OpenMenu();
+  ASSERT_NE(menu, nullptr);
+  PostKey(menu, VK_ESCAPE);
+  ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindowVisible(menu); }));
+  for (WPARAM key : {VK_RETURN, VK_ESCAPE, VK_SPACE}) {
+    PostKey(window_, key);
+    ::PostMessageA(window_, WM_CHAR, key, 1);
+  }
+  // Command 106 after the keys: once it has hidden the icon and stored the
+  // setting, the keys have been through the loop.
+  ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);
+  EXPECT_TRUE(WaitForTip(kBothOff, /*hidden=*/true));
+  EXPECT_TRUE(traytest::WaitFor([] { return traytest::ReadSetting("HideSysTray").AsDword() == 1; }));
+  EXPECT_TRUE(tray_.Running());
+
+  // A change while hidden shows when the icon comes back.
+  ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(104, 0), 0);  // all on
+  ASSERT_TRUE(traytest::WaitFor([] { return BluetoothOn(traytest::FwsimWirelessWord()); }));
+  ASSERT_TRUE(traytest::WriteSettingDword("HideSysTray", 0));
+  BroadcastSettingsChanged();
+  EXPECT_TRUE(WaitForTip(kBothOn));
+  EXPECT_TRUE(WaitForImage(kOn));
+  EndPromptly();
+}
+
+// With the bridge registered, the start asks it once to relay (its answer
+// is logged by result only), and the end tells it once with 0.
+TEST_F(TrayIconSystem, TheWatcherAsksTheBridgeOnceAtTheStartAndOnceAtTheEnd) {
+  if (bridgetest::QueryBridgeService().state == SERVICE_RUNNING) {
+    ASSERT_TRUE(bridgetest::StopBridgeService());
+  }
+  ASSERT_EQ(bridgetest::Bridge("-Service"), 0);
+  ASSERT_TRUE(bridgetest::SetParameter("Settings", 3));
+  ::DeleteFileA(bridgetest::LogFile().c_str());
+  auto setupLines = [] {
+    std::vector<std::string> found;
+    for (const std::string& line : bridgetest::LogLines()) {
+      if (line.find("vtqSetupWmiEvents") != std::string::npos) found.push_back(line);
+    }
+    return found;
+  };
+
+  StartAndWaitForIcon();
+  ASSERT_TRUE(traytest::WaitFor([&] { return setupLines().size() == 1; }, 30000));
+  // The watcher runs whatever the bridge answered: a switch still shows.
+  ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(103, 0), 0);  // Bluetooth off
+  EXPECT_TRUE(WaitForTip(kWlanOnBtOff));
+  EndWithCommandOne(tray_, window_);
+  const auto lines = setupLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[1].find("vtqSetupWmiEvents returns: 0x00000000"), std::string::npos) << lines[1];
+  bridgetest::SetParameter("Settings", 0);
+}
+
+}  // namespace
