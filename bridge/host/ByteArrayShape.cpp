@@ -2,23 +2,27 @@
 
 namespace vtq {
 
+static_assert((VT_ARRAY | VT_UI1) == kByteArrayVariantType);
+
 ByteArrayShape ShapeOf(const VARIANT* v) {
-  ByteArrayShape s;
-  s.present = v != nullptr;
-  if (!v) return s;
-  SAFEARRAY* array = V_VT(v) == (VT_ARRAY | VT_UI1) ? V_ARRAY(v) : nullptr;
-  s.byteArray = V_VT(v) == (VT_ARRAY | VT_UI1) && (!array || ::SafeArrayGetElemsize(array) == 1);
-  if (!s.byteArray || !array) return s;
-  s.hasArray = true;
-  s.dims = ::SafeArrayGetDim(array);
-  if (s.dims != 1) return s;
-  LONG lower = 0, upper = -1;
-  if (FAILED(::SafeArrayGetLBound(array, 1, &lower)) ||
-      FAILED(::SafeArrayGetUBound(array, 1, &upper)))
-    return s;
-  const long long count = static_cast<long long>(upper) - lower + 1;
-  s.count = count > 0 ? static_cast<std::uint64_t>(count) : 0;
-  return s;
+  VariantArrayFacts f;
+  f.present = v != nullptr;
+  if (v) {
+    f.type = V_VT(v);
+    // Only a variant of the byte-array type holds an array pointer to read.
+    SAFEARRAY* array = f.type == kByteArrayVariantType ? V_ARRAY(v) : nullptr;
+    if (array) {
+      f.hasArray = true;
+      f.elementSize = ::SafeArrayGetElemsize(array);
+      f.dims = ::SafeArrayGetDim(array);
+      LONG lower = 0, upper = 0;
+      f.boundsRead = f.dims == 1 && SUCCEEDED(::SafeArrayGetLBound(array, 1, &lower)) &&
+                     SUCCEEDED(::SafeArrayGetUBound(array, 1, &upper));
+      f.lower = lower;
+      f.upper = upper;
+    }
+  }
+  return DescribeByteArray(f);
 }
 
 }  // namespace vtq

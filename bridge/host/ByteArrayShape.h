@@ -1,5 +1,5 @@
-// Describes a client's VARIANT for the portable argument checks, reading
-// only what a well-formed or malformed variant lets be read safely.
+// Reads a client's VARIANT for the portable argument checks: only what a
+// well-formed or malformed variant lets be read safely; CallChecks judges it.
 #pragma once
 
 #include <windows.h>

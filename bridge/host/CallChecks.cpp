@@ -13,6 +13,20 @@ bool SingleDimension(const ByteArrayShape& a) noexcept { return a.hasArray && a.
 
 }  // namespace
 
+ByteArrayShape DescribeByteArray(const VariantArrayFacts& f) noexcept {
+  ByteArrayShape s;
+  s.present = f.present;
+  s.byteArray = f.present && f.type == kByteArrayVariantType && (!f.hasArray || f.elementSize == 1);
+  if (!s.byteArray || !f.hasArray) return s;
+  s.hasArray = true;
+  s.dims = f.dims;
+  if (f.dims != 1 || !f.boundsRead) return s;
+  // In 64 bits: the widest array, from -2^31 to 2^31 - 1, has 2^32 elements.
+  const std::int64_t count = std::int64_t{f.upper} - f.lower + 1;
+  s.count = count > 0 ? static_cast<std::uint64_t>(count) : 0;
+  return s;
+}
+
 std::int32_t CheckExecOutput(std::uint32_t dwSizeOut, const ByteArrayShape& out) noexcept {
   if (dwSizeOut == 0) return 0;
   if (const std::int32_t hr = CheckByteArray(out)) return hr;

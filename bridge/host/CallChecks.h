@@ -1,6 +1,7 @@
 // Argument checks of IvtqCallBiosEx that need no Windows. The COM layer
-// describes a client's VARIANT as a ByteArrayShape (without touching
-// anything a bad variant might point to) and applies the answers here.
+// reads what it safely can of a client's VARIANT into VariantArrayFacts
+// (without touching anything a bad variant might point to); everything
+// judged of it is judged here.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,24 @@ inline constexpr std::int32_t kPointerMissing = static_cast<std::int32_t>(0x8000
 inline constexpr std::uint32_t kMachineInfoFull = 388;
 inline constexpr std::uint32_t kMachineInfoShort = 308;
 
+// VT_ARRAY | VT_UI1, the one type a byte-array argument may have: with
+// VT_BYREF or another element type the variant is of another type.
+inline constexpr std::uint16_t kByteArrayVariantType = 0x2011;
+
+// What the COM layer reads of a client's VARIANT. The SAFEARRAY is read
+// only when the type is kByteArrayVariantType and its pointer is not null,
+// its bounds only when it has one dimension.
+struct VariantArrayFacts {
+  bool present = false;           // the VARIANT pointer is not null
+  std::uint16_t type = 0;         // V_VT
+  bool hasArray = false;          // a SAFEARRAY pointer that is not null
+  std::uint32_t elementSize = 0;  // SafeArrayGetElemsize
+  std::uint32_t dims = 0;         // SafeArrayGetDim
+  bool boundsRead = false;        // both bounds of dimension 1 were read
+  std::int32_t lower = 0;
+  std::int32_t upper = 0;
+};
+
 // What the bridge needs to know of a client's byte-array VARIANT.
 struct ByteArrayShape {
   bool present = false;      // the VARIANT pointer is not null
@@ -24,6 +43,12 @@ struct ByteArrayShape {
   std::uint32_t dims = 0;    // the array's dimension count
   std::uint64_t count = 0;   // elements of its single dimension (0 unless dims == 1)
 };
+
+// A byte array is a variant of exactly kByteArrayVariantType whose array,
+// if it has one, holds one-byte elements (a client may describe a wider
+// element under the byte type). The element count of a one-dimensional
+// array runs from its lower to its upper bound, both included.
+ByteArrayShape DescribeByteArray(const VariantArrayFacts& facts) noexcept;
 
 // vtqExecMethodEx: 0 when the output variant may be used. With dwSizeOut 0
 // the variant is not looked at. A variant of another type gives the type

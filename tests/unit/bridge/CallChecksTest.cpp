@@ -5,61 +5,87 @@
 namespace vtq {
 namespace {
 
-ByteArrayShape Bytes(std::uint64_t count, std::uint32_t dims = 1) {
-  ByteArrayShape s;
-  s.present = true;
-  s.byteArray = true;
-  s.hasArray = true;
-  s.dims = dims;
-  s.count = dims == 1 ? count : 0;
-  return s;
+constexpr std::int32_t kTypeMismatch = static_cast<std::int32_t>(0x80041005);
+constexpr std::int32_t kOutOfMemory = static_cast<std::int32_t>(0x80041006);
+constexpr std::int32_t kEPointer = static_cast<std::int32_t>(0x80004003);
+
+VariantArrayFacts Variant(std::uint16_t type) {
+  VariantArrayFacts f;
+  f.present = true;
+  f.type = type;
+  return f;
 }
 
-ByteArrayShape OtherType() {
-  ByteArrayShape s;
-  s.present = true;
-  return s;
+// A VT_ARRAY | VT_UI1 variant whose array runs from `lower` to `upper`.
+VariantArrayFacts Bytes(std::int32_t lower, std::int32_t upper, std::uint32_t dims = 1,
+                        std::uint32_t elementSize = 1) {
+  VariantArrayFacts f = Variant(0x2011);
+  f.hasArray = true;
+  f.elementSize = elementSize;
+  f.dims = dims;
+  f.boundsRead = dims == 1;
+  f.lower = lower;
+  f.upper = upper;
+  return f;
 }
 
-TEST(ExecOutput, SizeZeroAcceptsAnyVariantEvenNone) {
-  EXPECT_EQ(CheckExecOutput(0, ByteArrayShape{}), 0);
-  EXPECT_EQ(CheckExecOutput(0, OtherType()), 0);
-  EXPECT_EQ(CheckExecOutput(0, Bytes(9)), 0);
+VariantArrayFacts Unreadable(VariantArrayFacts f) {
+  f.boundsRead = false;
+  return f;
 }
 
-TEST(ExecOutput, TypeMismatchBeforeSize) {
-  EXPECT_EQ(CheckExecOutput(4, OtherType()), kWbemTypeMismatch);
-  EXPECT_EQ(CheckExecOutput(4, ByteArrayShape{}), kPointerMissing);
+VariantArrayFacts ByReference(VariantArrayFacts f) {
+  f.type = 0x6011;
+  return f;
 }
 
-TEST(ExecOutput, ElementCountMustEqualSizeOut) {
-  EXPECT_EQ(CheckExecOutput(4, Bytes(4)), 0);
-  EXPECT_EQ(CheckExecOutput(4, Bytes(8)), kWbemOutOfMemory);
-  EXPECT_EQ(CheckExecOutput(4, Bytes(3)), kWbemOutOfMemory);
-  EXPECT_EQ(CheckExecOutput(4, Bytes(0)), kWbemOutOfMemory);
-  EXPECT_EQ(CheckExecOutput(0xFFFFFFFFu, Bytes(0x1FFFFFFFFull)), kWbemOutOfMemory);
+struct ExecCase {
+  const char* what;
+  std::uint32_t sizeOut;
+  VariantArrayFacts out;
+  std::int32_t expected;
+};
+
+TEST(ExecOutput, TypeThenElementCount) {
+  const ExecCase cases[] = {
+      {"size 0, no variant", 0, VariantArrayFacts{}, 0},
+      {"size 0, a VT_I4", 0, Variant(3), 0},
+      {"size 0, nine bytes", 0, Bytes(0, 8), 0},
+      {"no variant", 4, VariantArrayFacts{}, kEPointer},
+      {"VT_EMPTY", 4, Variant(0), kTypeMismatch},
+      {"VT_I4", 4, Variant(3), kTypeMismatch},
+      {"byte array by reference", 4, ByReference(Bytes(0, 3)), kTypeMismatch},
+      {"VT_ARRAY | VT_I1", 4, Variant(0x2010), kTypeMismatch},
+      {"two-byte elements under the byte type", 4, Bytes(0, 3, 1, 2), kTypeMismatch},
+      {"null array", 4, Variant(0x2011), kOutOfMemory},
+      {"three bytes", 4, Bytes(0, 2), kOutOfMemory},
+      {"four bytes", 4, Bytes(0, 3), 0},
+      {"five bytes", 4, Bytes(0, 4), kOutOfMemory},
+      {"eight bytes", 4, Bytes(0, 7), kOutOfMemory},
+      {"four bytes from 1", 4, Bytes(1, 4), 0},
+      {"four bytes from -2", 4, Bytes(-2, 1), 0},
+      {"no bytes", 4, Bytes(0, -1), kOutOfMemory},
+      {"two dimensions", 4, Bytes(0, 3, 2), kOutOfMemory},
+      {"no dimension", 4, Bytes(0, 3, 0), kOutOfMemory},
+      {"bounds unreadable", 4, Unreadable(Bytes(0, 3)), kOutOfMemory},
+      {"the widest count", 0xFFFFFFFFu, Bytes(-2147483647, 2147483647), 0},
+  };
+  for (const ExecCase& c : cases)
+    EXPECT_EQ(CheckExecOutput(c.sizeOut, DescribeByteArray(c.out)), c.expected) << c.what;
 }
 
-TEST(ExecOutput, NullOrManyDimensionArraysAreTheWrongSize) {
-  ByteArrayShape null = Bytes(0);
-  null.hasArray = false;
-  null.dims = 0;
-  EXPECT_EQ(CheckExecOutput(4, null), kWbemOutOfMemory);
-  EXPECT_EQ(CheckExecOutput(4, Bytes(4, 2)), kWbemOutOfMemory);
-  EXPECT_EQ(CheckExecOutput(4, Bytes(4, 0)), kWbemOutOfMemory);
-}
-
-TEST(MachineInfo, ArrayOf388Or308) {
-  EXPECT_EQ(CheckMachineInfoArray(Bytes(388)), 0);
-  EXPECT_EQ(CheckMachineInfoArray(Bytes(308)), 0);
-  EXPECT_EQ(CheckMachineInfoArray(Bytes(387)), kWbemOutOfMemory);
-  EXPECT_EQ(CheckMachineInfoArray(Bytes(388, 2)), kWbemOutOfMemory);
-  EXPECT_EQ(CheckMachineInfoArray(OtherType()), kWbemTypeMismatch);
-  EXPECT_EQ(CheckMachineInfoArray(ByteArrayShape{}), kPointerMissing);
-  EXPECT_TRUE(IsMachineInfoLayout(388));
-  EXPECT_TRUE(IsMachineInfoLayout(308));
-  EXPECT_FALSE(IsMachineInfoLayout(100));
-  EXPECT_FALSE(IsMachineInfoLayout(0));
+TEST(MachineInfo, ArrayAndLayoutOf388Or308Only) {
+  for (std::int32_t n : {0, 100, 307, 308, 309, 387, 388, 389}) {
+    const bool layout = n == 308 || n == 388;
+    EXPECT_EQ(CheckMachineInfoArray(DescribeByteArray(Bytes(0, n - 1))), layout ? 0 : kOutOfMemory) << n;
+    EXPECT_EQ(CheckMachineInfoArray(DescribeByteArray(Bytes(1, n))), layout ? 0 : kOutOfMemory) << n;
+    EXPECT_EQ(IsMachineInfoLayout(static_cast<std::uint32_t>(n)), layout) << n;
+  }
+  EXPECT_EQ(CheckMachineInfoArray(DescribeByteArray(Bytes(0, 387, 2))), kOutOfMemory);
+  EXPECT_EQ(CheckMachineInfoArray(DescribeByteArray(Variant(0x2011))), kOutOfMemory);
+  EXPECT_EQ(CheckMachineInfoArray(DescribeByteArray(ByReference(Bytes(0, 387)))), kTypeMismatch);
+  EXPECT_EQ(CheckMachineInfoArray(DescribeByteArray(Variant(8))), kTypeMismatch);
+  EXPECT_EQ(CheckMachineInfoArray(DescribeByteArray(VariantArrayFacts{})), kEPointer);
 }
 
 }  // namespace

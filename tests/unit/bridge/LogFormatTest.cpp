@@ -25,21 +25,27 @@ TEST(LogLine, TimeStampHourFirstMonthBeforeDay) {
 }
 
 TEST(LogLine, CutTo259CharactersLosingTheLineEnd) {
-  const std::string fits(237, 'a');  // 238 characters with the line end
-  const std::string line = ComposeLogLine(Dec7At2pm(), fits + "\n");
-  EXPECT_EQ(line.size(), kLogLineMax);
-  EXPECT_EQ(line.back(), '\n');
-
-  const std::string longer(238, 'b');
-  const std::string cut = ComposeLogLine(Dec7At2pm(), longer + "\n");
-  EXPECT_EQ(cut.size(), kLogLineMax);
-  EXPECT_NE(cut.back(), '\n');
-  EXPECT_EQ(cut.substr(0, 21), "14:00:05 12/07/2004  ");
+  // The stamp and its two spaces take 21 of the 259 characters.
+  const std::string stamp = "14:00:05 12/07/2004  ";
+  const struct {
+    std::size_t letters;  // before the message's line end
+    std::string kept;
+  } cases[] = {
+      {236, std::string(236, 'a') + "\n"},
+      {237, std::string(237, 'a') + "\n"},
+      {238, std::string(238, 'a')},
+      {500, std::string(238, 'a')},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ComposeLogLine(Dec7At2pm(), std::string(c.letters, 'a') + "\n"), stamp + c.kept) << c.letters;
 }
 
 TEST(LogLine, MessageCutTo519Characters) {
-  const std::string huge(2000, 'x');
-  EXPECT_EQ(FormatLogMessage("%s", huge.c_str()).size(), kLogMessageMax);
+  const struct {
+    std::size_t letters, kept;
+  } cases[] = {{518, 518}, {519, 519}, {520, 519}, {2000, 519}};
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatLogMessage("%s", std::string(c.letters, 'x').c_str()), std::string(c.kept, 'x')) << c.letters;
   EXPECT_EQ(FormatLogMessage("%s", "short"), "short");
 }
 

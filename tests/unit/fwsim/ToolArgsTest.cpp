@@ -110,6 +110,7 @@ TEST(ToolArgsTest, DisplayAndDock) {
   c = Ok("dock count 0");
   EXPECT_EQ(Verb::BlockCount, c.verb);
   EXPECT_EQ(0u, c.number);
+  EXPECT_EQ(8u, Ok("display count 8").number);
   EXPECT_NE(std::string::npos, Error("display count 9").find("from 0 to 8"));
   EXPECT_NE(std::string::npos, Error("display 0 on").find("is not a number"));
   Error("display 0");
@@ -175,17 +176,22 @@ TEST(ToolArgsTest, Call) {
   c = Ok("call 7 9 - 16");
   EXPECT_TRUE(c.input.empty());
   EXPECT_EQ(16u, c.sizeOut);
+  // At most 4096 bytes each way.
+  EXPECT_EQ(4096u, Ok("call 2 5 " + std::string(8192, 'a')).input.size());
+  EXPECT_EQ(4096u, Ok("call 2 5 0x" + std::string(8192, 'a')).input.size());
+  Error("call 2 5 " + std::string(8194, 'a'));
+  EXPECT_EQ(4096u, Ok("call 1 5 - 4096").sizeOut);
+  Error("call 1 5 - 4097");
   Error("call 1");
   Error("call 2 5 012");
   Error("call 2 5 zz");
-  Error("call 1 5 - 5000");
 }
 
 TEST(ToolArgsTest, Wait) {
   ToolCommand c = Ok("wait");
   EXPECT_EQ(Verb::Wait, c.verb);
   EXPECT_FALSE(c.afterGiven);
-  EXPECT_EQ(kDefaultWaitMs, c.number);
+  EXPECT_EQ(10000u, c.number);
   c = Ok("wait --after 12 500");
   EXPECT_TRUE(c.afterGiven);
   EXPECT_EQ(12u, c.after);

@@ -29,26 +29,30 @@ TEST(GuestName, OnlyTheExactName) {
   EXPECT_FALSE(IsGuestUserName(nullptr));
 }
 
-TEST(StartupDecision, ProbeFailuresGiveTheirNotices) {
-  const RadioFlags both = RadioFlags::Decode({0x03, 0x0D, 0x0D, 0});
-  EXPECT_EQ(DecideStartup(ProbeOutcome::kAccessDenied, both, false), StartupAction::kGuestNotice);
-  EXPECT_EQ(DecideStartup(ProbeOutcome::kOtherFailure, both, true), StartupAction::kUnsupportedNotice);
-}
-
-TEST(StartupDecision, NoRadiosShowTheNoticeUnlessSilenced) {
-  const RadioFlags none = RadioFlags::Decode({0x38, 0xFF, 0xFF, 0});
-  EXPECT_EQ(DecideStartup(ProbeOutcome::kSucceeded, none, false), StartupAction::kNoDevicesNotice);
-  EXPECT_EQ(DecideStartup(ProbeOutcome::kSucceeded, none, true), StartupAction::kEndSilently);
-  EXPECT_TRUE(WritesDebugInfo(StartupAction::kEndSilently));
-  EXPECT_TRUE(WritesDebugInfo(StartupAction::kNoDevicesNotice));
-}
-
-TEST(StartupDecision, AnyRadioRuns) {
-  EXPECT_EQ(DecideStartup(ProbeOutcome::kSucceeded, RadioFlags::Decode({0x01, 0, 0, 0}), false),
-            StartupAction::kRun);
-  EXPECT_EQ(DecideStartup(ProbeOutcome::kSucceeded, RadioFlags::Decode({0x02, 0, 0, 0}), true),
-            StartupAction::kRun);
-  EXPECT_FALSE(WritesDebugInfo(StartupAction::kRun));
+TEST(StartupDecision, EachOutcomeAndWhetherItWritesDebugInfo) {
+  struct Case {
+    ProbeOutcome probe;
+    std::array<std::uint8_t, 4> word;
+    bool doNotShowNoDevDlg;
+    StartupAction action;
+    bool writesDebugInfo;
+  };
+  const Case cases[] = {
+      {ProbeOutcome::kAccessDenied, {0x03, 0x0D, 0x0D, 0}, false, StartupAction::kGuestNotice, true},
+      {ProbeOutcome::kAccessDenied, {0x00, 0, 0, 0}, true, StartupAction::kGuestNotice, true},
+      {ProbeOutcome::kOtherFailure, {0x03, 0x0D, 0x0D, 0}, true, StartupAction::kUnsupportedNotice, true},
+      {ProbeOutcome::kOtherFailure, {0x00, 0, 0, 0}, false, StartupAction::kUnsupportedNotice, true},
+      // Only bits 0 and 1 of byte 0 say that a radio is present.
+      {ProbeOutcome::kSucceeded, {0x38, 0xFF, 0xFF, 0}, false, StartupAction::kNoDevicesNotice, true},
+      {ProbeOutcome::kSucceeded, {0x38, 0xFF, 0xFF, 0}, true, StartupAction::kEndSilently, true},
+      {ProbeOutcome::kSucceeded, {0x01, 0, 0, 0}, false, StartupAction::kRun, false},
+      {ProbeOutcome::kSucceeded, {0x02, 0, 0, 0}, true, StartupAction::kRun, false},
+  };
+  for (const Case& c : cases) {
+    const StartupAction action = DecideStartup(c.probe, RadioFlags::Decode(c.word), c.doNotShowNoDevDlg);
+    EXPECT_EQ(action, c.action) << static_cast<int>(c.probe) << " " << int(c.word[0]);
+    EXPECT_EQ(WritesDebugInfo(action), c.writesDebugInfo) << static_cast<int>(c.action);
+  }
 }
 
 TEST(StartupDiagnosticsRecord, StartsAllMinusOneAndSerialisesLittleEndian) {
