@@ -1,5 +1,6 @@
 // The BIOS call: one firmware request through the method class vtqBIntM and
-// its answer. The tray program and the bridge build requests the same way.
+// its answer. The tray program and the bridge build requests the same way
+// (common/win/BiosRequest.h).
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,10 @@ struct BiosCall {
   std::uint32_t dwSizeOut = 0;  // output bytes expected; 0 means no output
 };
 
-inline constexpr char kBiosNamespace[] = "\\\\.\\root\\wmi";
-inline constexpr char kBiosMethodClass[] = "vtqBIntM";
-inline constexpr char kBiosInputClass[] = "vtqBDataIn";
+// Wide because WMI takes them as BSTRs.
+inline constexpr wchar_t kBiosNamespace[] = L"\\\\.\\root\\wmi";
+inline constexpr wchar_t kBiosMethodClass[] = L"vtqBIntM";
+inline constexpr wchar_t kBiosInputClass[] = L"vtqBDataIn";
 // The signature every request carries in vtqBDataIn.Sign: "SECU".
 inline constexpr std::uint8_t kBiosSign[4] = {0x53, 0x45, 0x43, 0x55};
 // Return code of a call whose Data array does not have dwSizeOut elements.

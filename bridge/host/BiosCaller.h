@@ -7,6 +7,7 @@
 #include <wbemidl.h>
 
 #include "bridge/host/WmiConnection.h"
+#include "common/BiosCall.h"
 
 namespace vtq {
 
@@ -38,13 +39,13 @@ class BiosCaller {
   IWbemServices* Services() const { return link_.services.get(); }
 
  private:
+  HRESULT ExecuteCall(const rm::BiosCall& call, const VARIANT* dataIn, VARIANT* dataOut);
   template <class Step>
   HRESULT WalkDisplays(Step step);
 
   WmiLink link_;
   HRESULT connectResult_;
   ULONG returnCode_ = 0xFFFFFFFF;
-  ULONG dwCmd_ = 0, dwType_ = 0, dwSizeIn_ = 0, dwSizeOut_ = 0;
 };
 
 }  // namespace vtq

@@ -1,6 +1,6 @@
 #include "tray/core/BiosClient.h"
 
-#include <string>
+#include "common/win/BiosRequest.h"
 
 namespace rm {
 namespace {
@@ -11,56 +11,25 @@ constexpr long kEnumFlags = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONL
 constexpr long kNextTimeoutMs = 2000;
 constexpr int kMaxNextRequests = 10;
 
-UniqueBstr Bstr(const wchar_t* text) { return UniqueBstr(::SysAllocString(text)); }
-
-UniqueBstr AnsiBstr(const std::string& text) {
-  // At most 30 wide characters, converted with the ANSI code page.
-  wchar_t wide[31] = {};
-  if (::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 30) == 0) wide[0] = L'\0';
-  wide[30] = L'\0';
-  return UniqueBstr(::SysAllocString(wide));
-}
+// The tray program's side of BiosRequestRules: E_FAIL wherever WMI hands
+// back no object, and a return code that is no integer keeps the last one.
+constexpr BiosRequestRules kRequestRules{
+    30,      // methodNameCapacity
+    false,   // resolvesDataReference
+    false,   // unreadableCodeFails
+    E_FAIL,  // signatureMissing
+    E_FAIL,  // instanceMissing
+    E_FAIL,  // inputClassMissing
+    E_FAIL,  // outParamsMissing
+    E_FAIL,  // outDataMissing
+    E_FAIL,  // outDataNotAnInstance
+};
 
 // A VT_ARRAY|VT_UI1 variant with a null array: "no bytes".
 void SetNullByteArray(VARIANT* v) {
   ::VariantInit(v);
   V_VT(v) = VT_ARRAY | VT_UI1;
   V_ARRAY(v) = nullptr;
-}
-
-HRESULT PutI4(IWbemClassObject* object, const wchar_t* name, std::uint32_t value) {
-  Variant v;
-  V_VT(v.get()) = VT_I4;
-  V_I4(v.get()) = static_cast<LONG>(value);
-  return object->Put(name, 0, v.get(), 0);
-}
-
-HRESULT PutSign(IWbemClassObject* object) {
-  SAFEARRAY* array = ::SafeArrayCreateVector(VT_UI1, 0, sizeof kBiosSign);
-  if (!array) return E_OUTOFMEMORY;
-  Variant v;
-  V_VT(v.get()) = VT_ARRAY | VT_UI1;
-  V_ARRAY(v.get()) = array;
-  for (LONG i = 0; i < static_cast<LONG>(sizeof kBiosSign); ++i) {
-    std::uint8_t byte = kBiosSign[i];
-    RM_RETURN_IF_FAILED(::SafeArrayPutElement(array, &i, &byte));
-  }
-  return object->Put(L"Sign", 0, v.get(), 0);
-}
-
-// rwReturnCode as a signed 32-bit value; false when the variant holds none.
-bool ReadReturnCode(const VARIANT& v, std::int32_t* out) {
-  switch (V_VT(&v)) {
-    case VT_I4: *out = V_I4(&v); return true;
-    case VT_UI4: *out = static_cast<std::int32_t>(V_UI4(&v)); return true;
-    case VT_INT: *out = V_INT(&v); return true;
-    case VT_UINT: *out = static_cast<std::int32_t>(V_UINT(&v)); return true;
-    default: break;
-  }
-  Variant converted;
-  if (FAILED(::VariantChangeType(converted.get(), const_cast<VARIANT*>(&v), 0, VT_I4))) return false;
-  *out = V_I4(converted.get());
-  return true;
 }
 
 // The element count of a one-dimensional array of single bytes, or -1 when
@@ -96,7 +65,7 @@ bool BiosClient::Connect() {
   }
   if (!services_) {
     // No proxy blanket of its own: the process-wide COM security applies.
-    const UniqueBstr ns = Bstr(L"\\\\.\\root\\wmi");
+    const UniqueBstr ns = Bstr(kBiosNamespace);
     hr = locator_->ConnectServer(ns.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services_.put());
     diagnostics_.Set(Slot::kConnectServer, hr);
     if (FAILED(hr) || !services_) {
@@ -105,7 +74,7 @@ bool BiosClient::Connect() {
     }
   }
 
-  const UniqueBstr className = Bstr(L"vtqBIntM");
+  const UniqueBstr className = Bstr(kBiosMethodClass);
   hr = services_->GetObject(className.get(), 0, nullptr, class_.put(), nullptr);
   diagnostics_.Set(Slot::kGetClass, hr);
   if (FAILED(hr) || !class_) {
@@ -160,75 +129,23 @@ HRESULT BiosClient::Execute(std::uint32_t dwCmd, std::uint32_t dwType, std::uint
 HRESULT BiosClient::ExecuteLocked(VARIANT* input, VARIANT* output) {
   // A client that is not (or no longer) connected fails every call.
   if (!connected_ || !services_ || !class_) return E_UNEXPECTED;
-  const UniqueBstr method = AnsiBstr(BiosMethodName(current_.dwSizeOut));
-  if (!method) return E_OUTOFMEMORY;
-
-  ComPtr<IWbemClassObject> inSignature;
-  RM_RETURN_IF_FAILED(class_->GetMethod(method.get(), 0, inSignature.put(), nullptr));
-  if (!inSignature) return E_FAIL;
-  ComPtr<IWbemClassObject> inParams;
-  RM_RETURN_IF_FAILED(inSignature->SpawnInstance(0, inParams.put()));
-  if (!inParams) return E_FAIL;
-
-  ComPtr<IWbemClassObject> dataIn;
-  {
-    const UniqueBstr inputClassName = Bstr(L"vtqBDataIn");
-    ComPtr<IWbemClassObject> inputClass;
-    RM_RETURN_IF_FAILED(services_->GetObject(inputClassName.get(), 0, nullptr, inputClass.put(), nullptr));
-    if (!inputClass) return E_FAIL;
-    RM_RETURN_IF_FAILED(inputClass->SpawnInstance(0, dataIn.put()));
-    if (!dataIn) return E_FAIL;
-  }
-
-  RM_RETURN_IF_FAILED(PutSign(dataIn.get()));
-  RM_RETURN_IF_FAILED(PutI4(dataIn.get(), L"Command", current_.dwCmd));
-  RM_RETURN_IF_FAILED(PutI4(dataIn.get(), L"CommandType", current_.dwType));
-  RM_RETURN_IF_FAILED(PutI4(dataIn.get(), L"Size", current_.dwSizeIn));
+  UniqueBstr method;
+  RM_RETURN_IF_FAILED(WideBiosMethodName(current_.dwSizeOut, kRequestRules, method));
   VARIANT noInput;
   SetNullByteArray(&noInput);
-  RM_RETURN_IF_FAILED(dataIn->Put(L"vtqBData", 0, input ? input : &noInput, 0));
-
-  {
-    Variant inData;
-    V_VT(inData.get()) = VT_UNKNOWN;
-    V_UNKNOWN(inData.get()) = ComPtr<IWbemClassObject>::Copy(dataIn.get()).detach();
-    RM_RETURN_IF_FAILED(inParams->Put(L"InData", 0, inData.get(), 0));
-  }
-
-  ComPtr<IWbemClassObject> outParams;
-  const BSTR path = instancePath_.type() == VT_BSTR ? V_BSTR(instancePath_.get()) : nullptr;
-  RM_RETURN_IF_FAILED(services_->ExecMethod(path, method.get(), 0, nullptr, inParams.get(), outParams.put(), nullptr));
-  if (!outParams) return E_FAIL;
+  ComPtr<IWbemClassObject> inParams;
+  RM_RETURN_IF_FAILED(BuildBiosInParams(services_.get(), class_.get(), method.get(), current_,
+                                        input ? input : &noInput, kRequestRules, inParams));
 
   ComPtr<IWbemClassObject> outData;
-  {
-    Variant value;
-    const HRESULT hr = outParams->Get(L"OutData", 0, value.put(), nullptr, nullptr);
-    outParams.reset();
-    if (FAILED(hr)) return hr;
-    IUnknown* object = nullptr;
-    if (value.type() == VT_UNKNOWN) object = V_UNKNOWN(value.get());
-    if (value.type() == VT_DISPATCH) object = V_DISPATCH(value.get());
-    if (!object) return E_FAIL;
-    RM_RETURN_IF_FAILED(object->QueryInterface(IID_IWbemClassObject, outData.put_void()));
-    if (!outData) return E_FAIL;
-  }
+  const BSTR path = instancePath_.type() == VT_BSTR ? V_BSTR(instancePath_.get()) : nullptr;
+  RM_RETURN_IF_FAILED(ExecBiosMethod(services_.get(), path, method.get(), inParams.get(), kRequestRules, outData));
 
-  {
-    Variant code;
-    RM_RETURN_IF_FAILED(outData->Get(L"rwReturnCode", 0, code.put(), nullptr, nullptr));
-    std::int32_t value = 0;
-    if (ReadReturnCode(*code.get(), &value)) returnCode_ = value;
-  }
+  std::uint32_t code = static_cast<std::uint32_t>(returnCode_);
+  RM_RETURN_IF_FAILED(ReadBiosReturnCode(outData.get(), kRequestRules, code));
+  returnCode_ = static_cast<std::int32_t>(code);
 
-  if (current_.dwSizeOut != 0) {
-    Variant data;
-    RM_RETURN_IF_FAILED(outData->Get(L"Data", 0, data.put(), nullptr, nullptr));
-    if (output) {
-      ::VariantClear(output);
-      *output = data.release();
-    }
-  }
+  if (current_.dwSizeOut != 0) RM_RETURN_IF_FAILED(ReadBiosData(outData.get(), output));
   return S_OK;
 }
 

@@ -6,12 +6,32 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
+#include <string>
 #include <thread>
 
 #include "tests/windows/tray/TraySupport.h"
 #include "tray/res/resource.h"
 
 namespace {
+
+constexpr char kCaption[] = "Zarn Radio Minder";
+
+// The first visible dialog-class window of `thread`, whatever its caption.
+HWND VisibleDialogOf(DWORD thread) {
+  HWND found = nullptr;
+  ::EnumThreadWindows(
+      thread,
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        char cls[64] = {};
+        ::GetClassNameA(hwnd, cls, sizeof cls);
+        if (std::strcmp(cls, "#32770") != 0 || !::IsWindowVisible(hwnd)) return TRUE;
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 
 class NoDevicesNoticeTest : public ::testing::Test {
  protected:
@@ -27,22 +47,37 @@ class NoDevicesNoticeTest : public ::testing::Test {
   }
 
   // Shows the notice on this thread while `drive` runs on another with the
-  // notice's window; returns whether the notice closed.
+  // notice's window; returns whether the notice closed. The window is found
+  // by thread and class, so a wrong caption fails here at once and the
+  // notice is closed without being driven.
   bool Run(const std::function<void(HWND)>& drive) {
     rm::NoDevicesNotice notice(module_, settings_);
+    const DWORD thread = ::GetCurrentThreadId();
     std::atomic<bool> closed{false};
+    HWND dialog = nullptr;
+    std::string caption;
     std::thread driver([&] {
-      HWND dialog = traytest::WaitForProcessWindow(::GetCurrentProcessId(), "#32770", "Zarn Radio Minder");
-      if (dialog) drive(dialog);
+      traytest::WaitFor([&] { return closed || (dialog = VisibleDialogOf(thread)) != nullptr; }, 15000);
+      if (dialog) caption = traytest::WindowText(dialog);
+      if (dialog && caption == kCaption) drive(dialog);
       // Whatever the driver did, the notice must end for the test to go on.
-      if (!traytest::WaitFor([&] { return closed.load(); }, 5000) && dialog) {
+      if (!traytest::WaitFor([&] { return closed.load(); }, caption == kCaption ? 5000 : 0)) {
         lostNotice_ = true;
-        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        if (dialog) ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        // A modal loop ends on WM_QUIT whatever its dialog does.
+        if (!traytest::WaitFor([&] { return closed.load(); }, 5000)) ::PostThreadMessageA(thread, WM_QUIT, 0, 0);
       }
     });
     const INT_PTR result = notice.Show(nullptr);
     closed = true;
     driver.join();
+    MSG quit;
+    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    EXPECT_NE(dialog, nullptr) << "no visible dialog on the notice's thread within 15 s";
+    if (dialog) {
+      EXPECT_EQ(caption, kCaption) << "the notice's caption";
+    }
     EXPECT_EQ(result, 0);
     return !lostNotice_;
   }
