@@ -38,18 +38,23 @@ WINE=/usr/lib/wine/wine64
 trap 'scripts/wine-env.sh down "$build" --name wine-demo' EXIT
 
 shots=0
+# screenshot NAME WHAT: the whole display into NN-NAME.png; WHAT says what is
+# on it.
 screenshot() {
   shots=$((shots + 1))
   local file
   file="$out/$(printf '%02d' "$shots")-$1.png"
   if import -display "$DISPLAY" -window root "$file" 2>/dev/null; then
     echo "screenshot: $file"
+    echo "  shows: $2"
   else
     echo "screenshot failed: $file"
   fi
 }
 
 fwsim() { "$WINE" "$build/fwsim/fwsim.exe" "$@"; }
+tray_demo() { "$WINE" "$build/tests/tray-demo.exe" "$@"; }
+wireless_word() { fwsim show | sed -n '/^wireless word/,/byte 2/p'; }
 
 # wait_window TITLE [SECONDS]: waits until a window whose title holds TITLE
 # is on the display.
@@ -70,37 +75,63 @@ fwsim show | tee "$out/machine-state.txt"
 "$WINE" notepad "Z:${out//\//\\}\\machine-state.txt" &
 notepad_pid=$!
 wait_window "machine-state.txt - Notepad" && sleep 1
-screenshot machine-state
+screenshot machine-state "Notepad with the machine's state as fwsim show prints it"
 kill "$notepad_pid" 2>/dev/null || true
 
-# tray_refusal PROFILE NAME: starts the tray program on a machine of that
+# tray_refusal PROFILE NAME WHAT: starts the tray program on a machine of that
 # profile, photographs the notice it shows, and closes it.
 tray_refusal() {
   fwsim profile "$1" >/dev/null
   "$WINE" "$build/tray/rmtray.exe" &
   local pid=$!
   wait_window "Zarn Radio Minder" && sleep 1
-  screenshot "$2"
+  screenshot "$2" "$3"
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
 }
 
-tray_pid=
-if [ -f "$build/tray/rmtray.exe" ]; then
-  step "The tray program on a machine without the firmware's WMI interface"
-  tray_refusal unsupported tray-unsupported-machine
-  step "The tray program on a notebook without radios"
-  tray_refusal none tray-no-radios
+# tray_shot NAME WHAT ARGS...: tray-demo.exe ARGS works the tray program's
+# icon and waits for the result, then the screenshot NAME shows WHAT.
+tray_shot() {
+  local name=$1 what=$2
+  shift 2
+  tray_demo "$@" || what="NOT as expected (tray-demo $*): $what"
+  screenshot "$name" "$what"
+}
 
-  step "The tray program on the notebook with both radios: it runs hidden"
+tray_pid=
+if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
+  step "The tray program on a machine without the firmware's WMI interface"
+  tray_refusal unsupported tray-unsupported-machine "the notice that the program is not supported on this machine"
+  step "The tray program on a notebook without radios"
+  tray_refusal none tray-no-radios "the notice of the notebook without radios"
+
+  step "The tray program on the notebook with both radios: its icon comes 5 s after the start"
   fwsim profile both >/dev/null
   "$WINE" "$build/tray/rmtray.exe" &
   tray_pid=$!
-  sleep 6
-  if kill -0 "$tray_pid" 2>/dev/null; then echo "rmtray.exe is running (pid $tray_pid)"; else echo "rmtray.exe ended"; fi
+  tray_shot tray-icon "the icon in the taskbar (right end) with its first balloon: both radios on" icon
+  step "The mouse on the icon: its tooltip"
+  tray_shot tray-tooltip "the icon's tooltip while the mouse rests on the icon (the cursor is not in screenshots): WLAN On, Bluetooth On" hover
+  step "A right click on the icon: its menu"
+  tray_shot tray-menu "the icon's menu open at the cursor; \"Turn On All Devices\" greyed: both radios are on" menu
+  step "Choosing \"Turn WLAN Off\" from the menu"
+  echo "Before:"
+  wireless_word
+  tray_shot tray-wlan-off "the balloon with the new state: WLAN Off, Bluetooth On" choose 2
+  echo "After:"
+  wireless_word
+  tray_shot tray-wlan-off-tooltip "the changed tooltip while the mouse rests on the icon: WLAN Off, Bluetooth On" hover
+
   step "Pressing the wireless button: both radios are held off"
   fwsim button
+  echo "(The tray program hears of the button only through the bridge's relay, which is not there yet: its icon stays.)"
   fwsim button >/dev/null
+
+  step "Choosing \"Turn Off All Devices\" from the menu"
+  tray_demo menu
+  tray_shot tray-all-off "the icon's image for radios off, with the balloon: WLAN Off, Bluetooth Off" choose 5
+  wireless_word
 fi
 
 if [ -f "$build/bridge/vtqwmi.exe" ] && [ -f "$build/tests/machineinfo-demo.exe" ]; then
@@ -111,8 +142,12 @@ if [ -f "$build/bridge/vtqwmi.exe" ] && [ -f "$build/tests/machineinfo-demo.exe"
   "$WINE" "$build/bridge/vtqwmi.exe" /UnregServer
 fi
 
-screenshot desktop
-if [ -n "$tray_pid" ]; then kill "$tray_pid" 2>/dev/null || true; fi
+screenshot desktop "the desktop at the end, the tray program's icon in the taskbar (image for radios off)"
+if [ -n "$tray_pid" ]; then
+  step "Ending the tray program with command 1"
+  tray_demo end || kill "$tray_pid" 2>/dev/null
+  wait "$tray_pid" 2>/dev/null
+fi
 
 step "Done"
 echo "Output folder: $out"

@@ -80,13 +80,24 @@ class NotifyArea {
   // The balloon on screen when it is the icon's: explorer shows one at a
   // time, about 2 s after NIF_INFO, and keeps the title only in the record.
   std::optional<Balloon> ShownBalloon(HWND owner, UINT id) {
-    const HWND window = BalloonWindow();
+    const HWND window = VisibleTooltip(/*balloon=*/true);
     std::optional<Record> record = FindRecord(owner, id);
     if (!window || !record) return std::nullopt;
     wchar_t text[512] = {};
     ::SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
     if (!text[0] || Text(record->infoText) != text) return std::nullopt;
     return Balloon{Text(record->infoTitle), text};
+  }
+
+  // The icon's tooltip on screen, shown while the mouse rests on the icon.
+  std::optional<std::wstring> ShownTooltip(HWND owner, UINT id) {
+    const HWND window = VisibleTooltip(/*balloon=*/false);
+    std::optional<Record> record = FindRecord(owner, id);
+    if (!window || !record) return std::nullopt;
+    wchar_t text[128] = {};
+    ::SendMessageW(window, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+    if (!text[0] || Text(record->tip) != text) return std::nullopt;
+    return std::wstring(text);
   }
 
   std::optional<Balloon> WaitForBalloon(HWND owner, UINT id, DWORD timeoutMs = 6000) {
@@ -218,12 +229,13 @@ class NotifyArea {
     return RECT{origin.x, origin.y, origin.x + cx, origin.y + cy};
   }
 
-  // Explorer's visible balloon: its tooltip window of style TTS_BALLOON.
-  HWND BalloonWindow() const {
+  // Explorer's visible tooltip window, with style TTS_BALLOON or without.
+  HWND VisibleTooltip(bool balloon) const {
     struct Search {
       DWORD pid;
+      bool balloon;
       HWND found;
-    } search{0, nullptr};
+    } search{0, balloon, nullptr};
     ::GetWindowThreadProcessId(taskbar_, &search.pid);
     ::EnumWindows(
         [](HWND hwnd, LPARAM lp) -> BOOL {
@@ -233,7 +245,7 @@ class NotifyArea {
           ::GetWindowThreadProcessId(hwnd, &pid);
           ::GetClassNameA(hwnd, cls, sizeof cls);
           if (pid != s->pid || std::strcmp(cls, TOOLTIPS_CLASSA) != 0 || !::IsWindowVisible(hwnd) ||
-              !(::GetWindowLongW(hwnd, GWL_STYLE) & TTS_BALLOON))
+              ((::GetWindowLongW(hwnd, GWL_STYLE) & TTS_BALLOON) != 0) != s->balloon)
             return TRUE;
           s->found = hwnd;
           return FALSE;
