@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "bridge/host/BridgeNames.h"
 #include "bridge/host/LogFolderRules.h"
 #include "bridge/host/LogFormat.h"
 #include "common/TextBuffer.h"
@@ -150,7 +151,8 @@ void PrepareLog(const char* fileName) {
                                 folderPath)))
     return;
   folderPath[MAX_PATH - 1] = '\0';
-  rm::AppendTruncated(folderPath, sizeof(folderPath), "\\vtqwmi");
+  rm::AppendTruncated(folderPath, sizeof(folderPath), "\\");
+  rm::AppendTruncated(folderPath, sizeof(folderPath), kLogFolderName);
 
   std::lock_guard<std::mutex> lock(g_writeMutex);
   g_serviceAccount = ProcessUserSid();

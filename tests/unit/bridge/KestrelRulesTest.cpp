@@ -63,7 +63,7 @@ TEST(SameInstanceName, AsciiLettersIgnoreCaseEverythingElseExact) {
       {u"", false},
       {u"ACPI/PNP0C14/0_0", false},
       {u"ACPI\\PNP0C14\\0_\uFF10", false},  // fullwidth digit zero
-      {u"ACPI\\PNP0C14\\0_0\u0000", false},
+      {std::u16string(u"ACPI\\PNP0C14\\0_0\u0000", 17), false},
       {std::u16string(u"ACPI\\PNP0C14\\0_0\u0000x", 18), false},
   };
   for (const auto& c : cases) EXPECT_EQ(SameInstanceName(c.found, wanted), c.same);
