@@ -40,6 +40,10 @@ std::vector<std::string> AppIdKeysToDelete() {
   return {std::string("AppID\\") + kAppId, std::string("AppID\\") + kExeName};
 }
 
+std::vector<std::string> AppIdKeysToReplace() { return {std::string("AppID\\") + kExeName}; }
+
+std::vector<std::string> AppIdValuesToDelete() { return {kLocalServiceValue}; }
+
 std::vector<RegistryEntry> AppIdEntries() {
   return {
       {std::string("AppID\\") + kAppId, "", kAppIdName},

@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace vtq {
+#include "bridge/host/BridgeNames.h"
 
-inline constexpr char kAppId[] = "{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
-inline constexpr char kLibId[] = "{E42CC8E5-C25D-4864-B25C-84332DC9BF2B}";
-inline constexpr char kAppIdName[] = "vtqwmi";
-inline constexpr char kExeName[] = "vtqwmi.EXE";
+namespace vtq {
 
 struct ClassRegistration {
   const char* clsid;        // in braces
@@ -38,7 +35,15 @@ struct RegistryEntry {
 std::vector<std::string> ClassKeysToDelete(const ClassRegistration& c);
 std::vector<RegistryEntry> ClassEntries(const ClassRegistration& c, const std::string& exePath);
 
+// Unregistration removes both AppID keys whole.
 std::vector<std::string> AppIdKeysToDelete();
+// Registration deletes only the executable's key whole before writing: the
+// AppID key keeps what an earlier registration with the service wrote
+// (ServiceParameters), apart from the values of AppIdValuesToDelete.
+std::vector<std::string> AppIdKeysToReplace();
+// Values of the AppID key deleted at every registration (LocalService:
+// written again only when registering with the service).
+std::vector<std::string> AppIdValuesToDelete();
 std::vector<RegistryEntry> AppIdEntries();
 
 }  // namespace vtq

@@ -194,15 +194,13 @@ int ServiceModule::Start(HINSTANCE instance, const char* commandLine) {
       const HRESULT hr = RegisterServer(true);
       if (SUCCEEDED(hr)) {
         rm::UniqueRegKey params;
-        const std::string key =
-            "System\\CurrentControlSet\\Services\\" + serviceName_ + "\\Parameters";
-        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr,
+        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr,
                               REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, params.put(),
                               nullptr) == ERROR_SUCCESS) {
           const DWORD zero = 0;
-          ::RegSetValueExA(params.get(), "MaxAllowed", 0, REG_DWORD,
+          ::RegSetValueExA(params.get(), kMaxAllowedValue, 0, REG_DWORD,
                            reinterpret_cast<const BYTE*>(&zero), sizeof(zero));
-          ::RegSetValueExA(params.get(), "Settings", 0, REG_DWORD,
+          ::RegSetValueExA(params.get(), kSettingsValue, 0, REG_DWORD,
                            reinterpret_cast<const BYTE*>(&zero), sizeof(zero));
         }
         for (std::size_t i = 0; i < 3; ++i) RegisterRelayEvent(kRelayIds[i], kRelayNames[i]);
@@ -221,7 +219,7 @@ int ServiceModule::Start(HINSTANCE instance, const char* commandLine) {
   if (rc != ERROR_SUCCESS) return static_cast<int>(rc);
   char localService[260];
   DWORD size = sizeof(localService);
-  serviceFlag_ = ::RegQueryValueExA(appId.get(), "LocalService", nullptr, nullptr,
+  serviceFlag_ = ::RegQueryValueExA(appId.get(), kLocalServiceValue, nullptr, nullptr,
                                     reinterpret_cast<BYTE*>(localService),
                                     &size) == ERROR_SUCCESS;
 
@@ -240,7 +238,7 @@ HRESULT ServiceModule::RegisterServer(bool withService) {
   ComApartment com(COINIT_APARTMENTTHREADED);
   if (FAILED(com.result())) return com.result();
   Uninstall();
-  HRESULT hr = ApplyEntries(AppIdKeysToDelete(), AppIdEntries());
+  HRESULT hr = ApplyEntries(AppIdKeysToReplace(), AppIdEntries());
   if (FAILED(hr)) return hr;
 
   rm::UniqueRegKey appId;
@@ -248,12 +246,11 @@ HRESULT ServiceModule::RegisterServer(bool withService) {
   const LONG rc =
       ::RegOpenKeyExA(HKEY_CLASSES_ROOT, appIdKey.c_str(), 0, KEY_WRITE, appId.put());
   if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
-  ::RegDeleteValueA(appId.get(), "LocalService");
+  for (const std::string& value : AppIdValuesToDelete()) ::RegDeleteValueA(appId.get(), value.c_str());
   if (withService) {
-    SetString(appId.get(), "LocalService", serviceName_.c_str());
-    SetString(appId.get(), "ServiceParameters", "-Service");
-    // Wine's COM reads the service's arguments from this value instead.
-    if (RunningUnderWine()) SetString(appId.get(), "ServiceParams", "-Service");
+    SetString(appId.get(), kLocalServiceValue, serviceName_.c_str());
+    SetString(appId.get(), kServiceParametersValue, kServiceArguments);
+    if (RunningUnderWine()) SetString(appId.get(), kWineServiceParamsValue, kServiceArguments);
     Install();
   }
 
@@ -436,14 +433,13 @@ LONG ServiceModule::Unlock() {
 
 void ServiceModule::ReadParameters() {
   rm::UniqueRegKey params;
-  const std::string key = "System\\CurrentControlSet\\Services\\" + serviceName_ + "\\Parameters";
   instanceLimit_ = 0;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, params.put()) !=
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, KEY_READ, params.put()) !=
       ERROR_SUCCESS)
     return;
   DWORD value = 0;
-  if (ReadDword(params.get(), "MaxAllowed", value)) instanceLimit_ = value;
-  if (ReadDword(params.get(), "Settings", value)) logFlags_ = DecodeSettings(value);
+  if (ReadDword(params.get(), kMaxAllowedValue, value)) instanceLimit_ = value;
+  if (ReadDword(params.get(), kSettingsValue, value)) logFlags_ = DecodeSettings(value);
 }
 
 void ServiceModule::RegisterClassObjects() {
@@ -496,7 +492,7 @@ void ServiceModule::WaitForCalls(DWORD timeoutMs) {
 }
 
 void ServiceModule::Run() {
-  PrepareLog("vtqwmi.log");
+  PrepareLog(kLogFileName);
   ReadParameters();
   if (logFlags_.success) WriteLog(logtext::kServiceStarted);
 

@@ -22,17 +22,6 @@ DWORD MajorVersion() {
   return info.dwMajorVersion;
 }
 
-// Releases a pointer a peer may have left in a bad state; a fault while
-// releasing is swallowed (the process is ending its run anyway).
-template <class T>
-void ReleaseQuietly(rm::ComPtr<T>& p) noexcept {
-  try {
-    p.reset();
-  } catch (...) {
-    p.detach();
-  }
-}
-
 }  // namespace
 
 WmiConnection& WmiConnection::Instance() {
@@ -64,6 +53,7 @@ HRESULT WmiConnection::ConnectLocked(WmiLink& link, bool fresh) {
   if (!locator_) {
     rm::ComPtr<IWbemLocator> created;
     HRESULT hr = E_FAIL;
+    // A factory given by a test is any callable and may throw.
     try {
       hr = factory_(created.put());
     } catch (...) {
@@ -83,8 +73,8 @@ HRESULT WmiConnection::ConnectLocked(WmiLink& link, bool fresh) {
                                          nullptr, services.put());
     if (SUCCEEDED(hr) && !services) hr = E_POINTER;
     if (FAILED(hr)) {
-      ReleaseQuietly(locator_);
-      if (fresh) ReleaseQuietly(services_);
+      locator_.reset();
+      if (fresh) services_.reset();
       return hr;
     }
     services_ = std::move(services);
@@ -117,8 +107,8 @@ HRESULT WmiConnection::SetBlanketOnce(const WmiLink& link, DWORD authnLevel,
     return hr;
   }
   if (onFailure == BlanketFailure::DropCache && services_.get() == link.services.get()) {
-    ReleaseQuietly(services_);
-    ReleaseQuietly(locator_);
+    services_.reset();
+    locator_.reset();
   }
   return hr;
 }
@@ -136,8 +126,8 @@ HRESULT WmiConnection::ConnectForCalls(WmiLink& link) {
 
 void WmiConnection::Release() {
   std::lock_guard<std::mutex> lock(mutex_);
-  ReleaseQuietly(services_);
-  ReleaseQuietly(locator_);
+  services_.reset();
+  locator_.reset();
 }
 
 bool WmiConnection::SecurityAttempted() const {

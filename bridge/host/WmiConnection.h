@@ -91,7 +91,8 @@ class WmiConnection {
   HRESULT ConnectForCalls(WmiLink& link);
 
   // The end of the service's run: releases and clears the cached locator
-  // and services. A fault while releasing either is caught and ignored.
+  // and services. Releasing throws nothing; a provider that faults inside
+  // its Release is not caught here.
   // Links handed out earlier stay valid until their holders drop them.
   void Release();
 

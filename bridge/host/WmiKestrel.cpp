@@ -1,29 +1,77 @@
 #include "bridge/host/WmiKestrel.h"
 
+#include <string>
+
+#include "bridge/host/BiosCaller.h"
+#include "bridge/host/DataBlockAccess.h"
+#include "bridge/host/DataBlockRules.h"
+#include "bridge/host/KestrelLog.h"
 #include "bridge/host/ServiceLog.h"
+#include "bridge/relay/EventRelay.h"
 
 namespace vtq {
+namespace {
 
-HRESULT STDMETHODCALLTYPE WmiKestrel::vtqExecDataBlock(ULONG dwCmd, ULONG dwInstance, ULONG*) {
-  const HRESULT hr = ServiceModule::Instance().IsRunning() ? E_NOTIMPL : RPC_E_SERVERCALL_RETRYLATER;
-  try {
-    if (ServiceModule::Instance().Flags().failure)
-      WriteLog("CWmiKestrel::vtqExecDataBlock FAILED: 0x%08lX. Cmd: %d, Inst:%d\n",
-               static_cast<unsigned long>(static_cast<ULONG>(hr)), static_cast<int>(dwCmd),
-               static_cast<int>(dwInstance));
-  } catch (...) {
-  }
-  return hr;
+// Counts the call as in progress for as long as the method runs, so that
+// the run waits for it before it revokes the class objects.
+class CallScope {
+ public:
+  CallScope() { ServiceModule::Instance().CallStarted(); }
+  ~CallScope() { ServiceModule::Instance().CallEnded(); }
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+};
+
+void Log(const std::string& text) {
+  if (!text.empty()) WriteLog("%s", text.c_str());
 }
 
-HRESULT STDMETHODCALLTYPE WmiKestrel::vtqSetupEvent(LONG) {
-  const HRESULT hr = ServiceModule::Instance().IsRunning() ? E_NOTIMPL : RPC_E_SERVERCALL_RETRYLATER;
+HRESULT ExecDataBlock(ULONG dwCmd, ULONG dwInstance, ULONG* lpdwState) {
+  if (!ServiceModule::Instance().IsRunning()) return RPC_E_SERVERCALL_RETRYLATER;
+  BiosCaller caller;
+  if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
+  return DataBlockAccess(caller.Services(), dwCmd, dwInstance, lpdwState);
+}
+
+HRESULT SetupEvent(LONG bFlag) {
+  if (!ServiceModule::Instance().IsRunning()) return RPC_E_SERVERCALL_RETRYLATER;
+  return SetupEventSubscribes(bFlag) ? SubscribeDockEvents() : S_OK;
+}
+
+}  // namespace
+
+HRESULT STDMETHODCALLTYPE WmiKestrel::vtqExecDataBlock(ULONG dwCmd, ULONG dwInstance,
+                                                       ULONG* lpdwState) {
   try {
-    if (ServiceModule::Instance().Flags().failure)
-      WriteLog("vtqSetupEvent FAILED: 0x%08lX\n", static_cast<unsigned long>(static_cast<ULONG>(hr)));
+    CallScope scope;
+    HRESULT hr = E_UNEXPECTED;
+    try {
+      hr = ExecDataBlock(dwCmd, dwInstance, lpdwState);
+    } catch (...) {
+      hr = E_UNEXPECTED;
+    }
+    Log(ExecDataBlockLogText(ServiceModule::Instance().Flags(), hr, dwCmd, dwInstance,
+                             lpdwState ? *lpdwState : 0));
+    return hr;
   } catch (...) {
+    return E_UNEXPECTED;
   }
-  return hr;
+}
+
+HRESULT STDMETHODCALLTYPE WmiKestrel::vtqSetupEvent(LONG bFlag) {
+  try {
+    CallScope scope;
+    HRESULT hr = E_UNEXPECTED;
+    try {
+      hr = SetupEvent(bFlag);
+    } catch (...) {
+      hr = E_UNEXPECTED;
+    }
+    Log(SetupEventLogText(ServiceModule::Instance().Flags(), hr));
+    return hr;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
 }
 
 }  // namespace vtq

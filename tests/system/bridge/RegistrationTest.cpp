@@ -101,6 +101,9 @@ TEST_F(Registration, RegServerRemovesTheServiceAndLeavesARefusingLocalServer) {
   ASSERT_EQ(Bridge("/regserver"), 0);
   ExpectClassesRegistered();
   EXPECT_FALSE(ReadValue(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService").found);
+  // Only LocalService goes: the service's arguments stay.
+  EXPECT_EQ(Text(kAppIdKey, "ServiceParameters"), "-Service");
+  EXPECT_EQ(Text(kAppIdKey, "ServiceParams"), "-Service");
   EXPECT_FALSE(QueryBridgeService().exists);
 
   rm::ComPtr<IvtqCallBiosEx> bridge;

@@ -46,5 +46,20 @@ TEST(RegistrationTable, LocalServerPathIsQuoted) {
   EXPECT_EQ(found, 1);
 }
 
+TEST(RegistrationTable, RegistrationReplacesOnlyLocalServiceOfTheAppIdKey) {
+  // A registration without the service after one with it drops LocalService
+  // and keeps ServiceParameters; unregistration removes both keys whole.
+  const std::vector<std::string> replaced = AppIdKeysToReplace();
+  EXPECT_EQ(replaced, std::vector<std::string>{"AppID\\vtqwmi.EXE"});
+  EXPECT_EQ(AppIdValuesToDelete(), std::vector<std::string>{"LocalService"});
+  const std::vector<std::string> deleted = AppIdKeysToDelete();
+  const std::set<std::string> removed(deleted.begin(), deleted.end());
+  EXPECT_EQ(removed, (std::set<std::string>{"AppID\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}",
+                                            "AppID\\vtqwmi.EXE"}));
+  // Every AppID entry is written under a key that registration replaces or
+  // that unregistration removes.
+  for (const RegistryEntry& e : AppIdEntries()) EXPECT_EQ(removed.count(e.key), 1u) << e.key;
+}
+
 }  // namespace
 }  // namespace vtq
