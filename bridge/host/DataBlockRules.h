@@ -51,9 +51,5 @@ class DataBlockWalk {
   std::int32_t enumFailure_ = 0;
 };
 
-// vtqSetupEvent: whether bFlag asks for the dock subscription. 0 asks for
-// nothing and answers S_OK, as vtqSetupWmiEvents does; there is no
-// unsubscribing.
-inline bool SetupEventSubscribes(std::int32_t bFlag) noexcept { return bFlag != 0; }
 
 }  // namespace vtq

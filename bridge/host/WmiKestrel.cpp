@@ -33,9 +33,10 @@ HRESULT ExecDataBlock(ULONG dwCmd, ULONG dwInstance, ULONG* lpdwState) {
   return DataBlockAccess(caller.Services(), dwCmd, dwInstance, lpdwState);
 }
 
-HRESULT SetupEvent(LONG bFlag) {
+// Whatever bFlag holds: 0 subscribes as well, and there is no unsubscribing.
+HRESULT SetupEvent() {
   if (!ServiceModule::Instance().IsRunning()) return RPC_E_SERVERCALL_RETRYLATER;
-  return SetupEventSubscribes(bFlag) ? SubscribeDockEvents() : S_OK;
+  return SubscribeDockEvents();
 }
 
 }  // namespace
@@ -63,7 +64,7 @@ HRESULT STDMETHODCALLTYPE WmiKestrel::vtqSetupEvent(LONG bFlag) {
     CallScope scope;
     HRESULT hr = E_UNEXPECTED;
     try {
-      hr = SetupEvent(bFlag);
+      hr = SetupEvent();
     } catch (...) {
       hr = E_UNEXPECTED;
     }

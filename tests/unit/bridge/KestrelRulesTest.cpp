@@ -98,12 +98,6 @@ TEST(DataBlockWalk, AnswerOfTheWholeWalk) {
   }
 }
 
-TEST(SetupEvent, OnlyANonZeroFlagSubscribes) {
-  EXPECT_FALSE(SetupEventSubscribes(0));
-  EXPECT_TRUE(SetupEventSubscribes(1));
-  EXPECT_TRUE(SetupEventSubscribes(-1));
-}
-
 TEST(KestrelLog, LinesByFlagAndResult) {
   const LogFlags both{true, true}, successOnly{true, false}, failureOnly{false, true}, none{};
   EXPECT_EQ(ExecDataBlockLogText(both, 0, 1, 0, 5),
