@@ -113,9 +113,13 @@ HRESULT WmiConnection::SetBlanketOnce(const WmiLink& link, DWORD authnLevel,
   return hr;
 }
 
-HRESULT WmiConnection::ConnectForCalls(WmiLink& link) {
+HRESULT WmiConnection::ConnectForCalls(WmiLink& link) { return ConnectWithBlanket(link, false); }
+
+HRESULT WmiConnection::ConnectForEvents(WmiLink& link) { return ConnectWithBlanket(link, true); }
+
+HRESULT WmiConnection::ConnectWithBlanket(WmiLink& link, bool fresh) {
   EnsureProcessSecurity();
-  HRESULT hr = Connect(link);
+  HRESULT hr = fresh ? Reconnect(link) : Connect(link);
   if (FAILED(hr)) return hr;
   if (MajorVersion() <= 4) {
     hr = SetBlanketOnce(link, RPC_C_AUTHN_LEVEL_CONNECT, BlanketFailure::DropCache);

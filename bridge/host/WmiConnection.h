@@ -90,6 +90,10 @@ class WmiConnection {
   // authentication level connect and DropCache.
   HRESULT ConnectForCalls(WmiLink& link);
 
+  // The event relay's connect: as ConnectForCalls, but with Reconnect, so
+  // that every subscription attempt connects the services anew.
+  HRESULT ConnectForEvents(WmiLink& link);
+
   // The end of the service's run: releases and clears the cached locator
   // and services. Releasing throws nothing; a provider that faults inside
   // its Release is not caught here.
@@ -105,6 +109,7 @@ class WmiConnection {
 
  private:
   HRESULT ConnectLocked(WmiLink& link, bool fresh);
+  HRESULT ConnectWithBlanket(WmiLink& link, bool fresh);
 
   mutable std::mutex mutex_;
   LocatorFactory factory_;

@@ -1,26 +1,281 @@
 #include "bridge/relay/EventRelay.h"
 
+#include <new>
 #include <string>
+#include <vector>
 
+#include "bridge/host/ServiceLog.h"
+#include "bridge/host/WmiConnection.h"
 #include "bridge/relay/NamedEvent.h"
+#include "bridge/relay/RelayTable.h"
 #include "common/TextBuffer.h"
-#include "common/win/Resource.h"
 
 namespace vtq {
+
+// What the sinks share with the relay: the current table and the log flags.
+struct RelayDelivery {
+  std::function<LogFlags()> logFlags;
+  std::mutex mutex;  // guards `table` only
+  std::shared_ptr<const RelayTable> table = std::make_shared<RelayTable>();
+
+  std::shared_ptr<const RelayTable> Table() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return table;
+  }
+  void Publish(std::shared_ptr<const RelayTable> fresh) {
+    std::lock_guard<std::mutex> lock(mutex);
+    table.swap(fresh);
+  }
+  LogFlags Flags() const { return logFlags ? logFlags() : LogFlags{}; }
+};
+
 namespace {
 
-constexpr char kRelayKey[] = "Software\\VTQ\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
 constexpr char kVendorKey[] = "Software\\VTQ";
 constexpr char kAppIdSubkey[] = "{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
+constexpr char kBiosFiredLine[] =
+    "a BIOS WMI Event is Fired, RefCount: %d, lObjectCount:%ld, EventID:%d, EventData: %d\n";
+constexpr char kDockFiredLine[] = "a BIOS WMI Event is Fired, RefCount: %d, lObjectCount:%ld\n";
+// Registry key names have at most 255 characters.
+constexpr DWORD kKeyNameBuffer = 256;
+// More data than this is no ID of any type; it is not read.
+constexpr DWORD kIdDataLimit = 64;
+
+// A property taken as a 32-bit integer: any integer VARIANT, cut to its low
+// 32 bits. false when the property is missing or not an integer.
+bool ReadInt32(IWbemClassObject* object, const wchar_t* name, LONG& value) {
+  rm::Variant v;
+  if (FAILED(object->Get(name, 0, v.put(), nullptr, nullptr))) return false;
+  switch (v.type()) {
+    case VT_I1: value = V_I1(v.get()); return true;
+    case VT_UI1: value = V_UI1(v.get()); return true;
+    case VT_I2: value = V_I2(v.get()); return true;
+    case VT_UI2: value = V_UI2(v.get()); return true;
+    case VT_I4: value = V_I4(v.get()); return true;
+    case VT_UI4: value = static_cast<LONG>(V_UI4(v.get())); return true;
+    case VT_INT: value = V_INT(v.get()); return true;
+    case VT_UINT: value = static_cast<LONG>(V_UINT(v.get())); return true;
+    case VT_I8: value = static_cast<LONG>(static_cast<ULONG>(V_I8(v.get()) & 0xFFFFFFFF)); return true;
+    case VT_UI8: value = static_cast<LONG>(static_cast<ULONG>(V_UI8(v.get()) & 0xFFFFFFFF)); return true;
+    default: return false;
+  }
+}
+
+// IUnknown and SetStatus of both sinks. The count starts at 1, the relay's
+// own reference, and changes only by interlocked operations.
+class RelaySink : public IWbemObjectSink {
+ public:
+  explicit RelaySink(std::shared_ptr<RelayDelivery> delivery) : delivery_(std::move(delivery)) {}
+  virtual ~RelaySink() = default;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IWbemObjectSink) {
+      *out = static_cast<IWbemObjectSink*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG count = ::InterlockedDecrement(&refs_);
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+  }
+  HRESULT STDMETHODCALLTYPE SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override { return WBEM_S_NO_ERROR; }
+
+ protected:
+  int RefCount() const { return static_cast<int>(::InterlockedCompareExchange(&refs_, 0, 0)); }
+  static void Signal(const std::vector<std::string>& names) {
+    for (const std::string& name : names) SignalNamedEvent(name.c_str());
+  }
+
+  std::shared_ptr<RelayDelivery> delivery_;
+
+ private:
+  mutable LONG refs_ = 1;
+};
+
+class BiosEventSink final : public RelaySink {
+ public:
+  using RelaySink::RelaySink;
+
+  // Reads EventID and EventData of each object; an object whose EventID
+  // cannot be read as an integer is passed over. Then signals the names of
+  // every ID in the order of the objects.
+  HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
+    try {
+      const LogFlags flags = delivery_->Flags();
+      const std::shared_ptr<const RelayTable> table = delivery_->Table();
+      std::vector<std::uint32_t> ids;
+      for (LONG i = 0; objects && i < count; ++i) {
+        if (!objects[i]) continue;
+        LONG id = 0;
+        LONG data = 0;
+        if (!ReadInt32(objects[i], L"EventID", id)) continue;
+        if (!ReadInt32(objects[i], L"EventData", data)) data = 0;
+        if (flags.success)
+          WriteLog(kBiosFiredLine, RefCount(), static_cast<long>(count), static_cast<int>(id), static_cast<int>(data));
+        ids.push_back(static_cast<std::uint32_t>(id));
+      }
+      Signal(BiosDeliverySignals(*table, ids));
+    } catch (...) {
+    }
+    return WBEM_S_NO_ERROR;
+  }
+};
+
+class DockEventSink final : public RelaySink {
+ public:
+  using RelaySink::RelaySink;
+
+  HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
+    try {
+      const LogFlags flags = delivery_->Flags();
+      const std::shared_ptr<const RelayTable> table = delivery_->Table();
+      const std::size_t objectCount = objects && count > 0 ? static_cast<std::size_t>(count) : 0;
+      if (flags.success)
+        for (std::size_t i = 0; i < objectCount; ++i)
+          WriteLog(kDockFiredLine, RefCount(), static_cast<long>(count));
+      Signal(DockDeliverySignals(*table, objectCount));
+    } catch (...) {
+    }
+    return WBEM_S_NO_ERROR;
+  }
+};
+
+class RegistryRelayKey final : public RelayKeyReader {
+ public:
+  explicit RegistryRelayKey(HKEY key) : key_(key) {}
+
+  bool SubkeyName(std::uint32_t index, std::string& name) override {
+    char buffer[kKeyNameBuffer];
+    DWORD size = sizeof(buffer);
+    if (::RegEnumKeyExA(key_, index, buffer, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      return false;
+    name.assign(buffer, size);
+    return true;
+  }
+
+  bool EventIdData(const std::string& subkeyName, std::vector<std::uint8_t>& data) override {
+    rm::UniqueRegKey sub;
+    if (::RegOpenKeyExA(key_, subkeyName.c_str(), 0, KEY_QUERY_VALUE, sub.put()) != ERROR_SUCCESS) return false;
+    BYTE buffer[kIdDataLimit];
+    DWORD size = sizeof(buffer);
+    const LONG rc = ::RegQueryValueExA(sub.get(), kRelayIdValue, nullptr, nullptr, buffer, &size);
+    if (rc == ERROR_MORE_DATA) {
+      data.assign(kIdDataLimit + 1, 0);
+      return true;
+    }
+    if (rc != ERROR_SUCCESS) return false;
+    data.assign(buffer, buffer + size);
+    return true;
+  }
+
+ private:
+  HKEY key_;
+};
+
+// The relay table from the relay key; a reset (empty) table when the key
+// cannot be opened.
+std::shared_ptr<const RelayTable> LoadTable(const std::string& relayKey) {
+  rm::UniqueRegKey key;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, relayKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    auto table = std::make_shared<RelayTable>();
+    table->Reset();
+    return table;
+  }
+  RegistryRelayKey reader(key.get());
+  return std::make_shared<RelayTable>(LoadRelayTable(reader));
+}
 
 }  // namespace
 
-HRESULT SubscribeBiosEvents() { return kRelayNotSubscribed; }
-HRESULT SubscribeDockEvents() { return kRelayNotSubscribed; }
-HRESULT StopRelay() { return S_OK; }
+EventRelay::EventRelay(Options options)
+    : options_(std::move(options)),
+      connection_(options_.connection ? *options_.connection : WmiConnection::Instance()),
+      delivery_(std::make_shared<RelayDelivery>()) {
+  delivery_->logFlags = options_.logFlags;
+  if (options_.markerPath.empty()) options_.markerPath = EventsMarkerPath();
+}
 
-void ResubscribeAtStart(void* context) {
-  if (context && EventsMarkerExists()) SubscribeBiosEvents();
+EventRelay::~EventRelay() {
+  std::lock_guard<std::mutex> lock(subscribeMutex_);
+  if (biosServices_ && biosSink_) biosServices_->CancelAsyncCall(biosSink_.get());
+  if (dockServices_ && dockSink_) dockServices_->CancelAsyncCall(dockSink_.get());
+}
+
+HRESULT EventRelay::SubscribeBiosEvents() { return Subscribe(Kind::Bios); }
+HRESULT EventRelay::SubscribeDockEvents() { return Subscribe(Kind::Dock); }
+
+HRESULT EventRelay::Subscribe(Kind kind) {
+  std::lock_guard<std::mutex> lock(subscribeMutex_);
+  if (stopped_) return RPC_E_SERVERCALL_RETRYLATER;
+  if (subscribed_.load()) return S_OK;
+
+  WmiLink link;
+  HRESULT hr = connection_.ConnectForEvents(link);
+  if (FAILED(hr)) return hr;
+
+  rm::ComPtr<IWbemObjectSink>& sink = kind == Kind::Bios ? biosSink_ : dockSink_;
+  if (!sink) {
+    RelaySink* created = nullptr;
+    if (kind == Kind::Bios)
+      created = new (std::nothrow) BiosEventSink(delivery_);
+    else
+      created = new (std::nothrow) DockEventSink(delivery_);
+    if (!created) return E_OUTOFMEMORY;
+    sink = rm::ComPtr<IWbemObjectSink>::Attach(created);
+  }
+
+  // The table is in place before the subscription, so that the first
+  // events delivered already find their names.
+  delivery_->Publish(LoadTable(options_.relayKey));
+
+  rm::UniqueBstr language(::SysAllocString(L"WQL"));
+  rm::UniqueBstr query(
+      ::SysAllocString(kind == Kind::Bios ? L"SELECT * FROM vtqBEvnt" : L"SELECT * FROM vtqDockEvent"));
+  if (!language || !query) return E_OUTOFMEMORY;
+  hr = link.services->ExecNotificationQueryAsync(language.get(), query.get(), WBEM_FLAG_SEND_STATUS, nullptr,
+                                                 sink.get());
+  if (FAILED(hr)) {
+    subscribed_ = false;
+    return hr;
+  }
+  subscribed_ = true;
+  ++subscriptions_;
+  (kind == Kind::Bios ? biosServices_ : dockServices_) = link.services;
+  CreateMarker();
+  return hr;
+}
+
+HRESULT EventRelay::StopRelay() {
+  std::lock_guard<std::mutex> lock(subscribeMutex_);
+  stopped_ = true;
+  if (!subscribed_.load() || !biosSink_) return S_OK;
+  const HRESULT hr =
+      biosServices_ ? biosServices_->CancelAsyncCall(biosSink_.get()) : static_cast<HRESULT>(WBEM_E_NOT_FOUND);
+  ::Sleep(options_.stopWaitMs);
+  subscribed_ = false;
+  biosSink_.reset();
+  biosServices_.reset();
+  return hr;
+}
+
+void EventRelay::ResubscribeAtStart(void* context) {
+  if (context && EventsMarkerExists(options_.markerPath)) SubscribeBiosEvents();
+}
+
+// An empty file whose existence counts, deleted at the next restart of the
+// computer. A file that cannot be created leaves the subscription as it is.
+void EventRelay::CreateMarker() const {
+  rm::UniqueFile file(::CreateFileA(options_.markerPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
+  file.reset();
+  ::MoveFileExA(options_.markerPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 LONG RegisterRelayEvent(DWORD id, const char* name) {
@@ -33,7 +288,7 @@ LONG RegisterRelayEvent(DWORD id, const char* name) {
   rc = ::RegCreateKeyExA(relay.get(), name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                          nullptr, sub.put(), nullptr);
   if (rc != ERROR_SUCCESS) return rc;
-  return ::RegSetValueExA(sub.get(), "vtqBEvntID", 0, REG_DWORD,
+  return ::RegSetValueExA(sub.get(), kRelayIdValue, 0, REG_DWORD,
                           reinterpret_cast<const BYTE*>(&id), sizeof(id));
 }
 
@@ -49,7 +304,7 @@ void RemoveRelayEvent(const char* name) {
   rm::UniqueRegKey relay;
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRelayKey, 0, KEY_READ, relay.put()) != ERROR_SUCCESS)
     return;
-  char sub[32];
+  char sub[kKeyNameBuffer];
   DWORD size = sizeof(sub);
   if (::RegEnumKeyExA(relay.get(), 0, sub, &size, nullptr, nullptr, nullptr, nullptr) !=
       ERROR_NO_MORE_ITEMS)
@@ -62,8 +317,8 @@ void RemoveRelayEvent(const char* name) {
 }
 
 NamedEvent& ShutdownEvent() {
-  static NamedEvent event(kShutdownEventName);
-  return event;
+  static NamedEvent* event = new NamedEvent(kShutdownEventName);
+  return *event;
 }
 
 void EventsMarkerPath(char (&path)[100]) {
@@ -78,11 +333,15 @@ void EventsMarkerPath(char (&path)[100]) {
   rm::AppendTruncated(path, sizeof(path), "vtqwmi.events");
 }
 
-bool EventsMarkerExists() {
+std::string EventsMarkerPath() {
   char path[100];
   EventsMarkerPath(path);
+  return path;
+}
+
+bool EventsMarkerExists(const std::string& path) {
   rm::UniqueFile file(
-      ::CreateFileA(path, 0, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      ::CreateFileA(path.c_str(), 0, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return static_cast<bool>(file);
 }
 

@@ -1,31 +1,113 @@
-// The bridge's firmware event relay: what the service host and the
-// interface methods call. This build carries the relay's frame: the relay
-// event names in the registry, the shutdown event, the start-up re-subscribe
-// hook and the stop hook. Subscribing to the firmware's events is not part
-// of it yet: both subscribe operations answer kRelayNotSubscribed and change
-// nothing (no subscription, no marker file).
+// The bridge's firmware event relay: the subscriptions to the firmware's WMI
+// events (vtqBEvnt, vtqDockEvent), their relay to the named kernel events
+// configured under the relay key, the events marker file that makes a
+// restarted service subscribe by itself, and the relay names in the
+// registry.
+//
+// Threads: subscribe requests arrive on COM's RPC threads and the start-up
+// timer's thread, StopRelay on the thread that handles service controls,
+// deliveries (the sinks' Indicate) on WMI's threads.
+//
+// Subscribe requests and StopRelay are serialised by one mutex, which is
+// held across the test of the subscribed flag, the connect, the
+// subscription and the setting of the flag: of concurrent requests the first
+// subscribes and the others then find the flag set. The relay table is
+// immutable once loaded: a rebuild loads a new table and publishes it by
+// swapping one shared pointer under a short lock; a sink takes the pointer
+// at the start of a delivery and reads that table, whole, to its end. Sinks
+// never take the subscribe mutex, so a delivery made while a subscription is
+// in progress cannot block on it.
 #pragma once
 
 #include <windows.h>
+#include <wbemidl.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "bridge/host/ServiceRules.h"
+#include "common/win/Resource.h"
 
 namespace vtq {
 
-// The answer of SubscribeBiosEvents and SubscribeDockEvents until the
-// subscription exists: E_NOTIMPL, a failure, so that no client takes a
-// relay for granted that does not run.
-inline constexpr HRESULT kRelayNotSubscribed = E_NOTIMPL;
+class WmiConnection;
+struct RelayDelivery;
 
 // "Shutdown Event Thread": created at the service's run, pulsed at stop.
 inline constexpr char kShutdownEventName[] = "Shutdown Event Thread";
+// Under HKEY_LOCAL_MACHINE: "Software\VTQ\" and the bridge's AppID.
+inline constexpr char kRelayKey[] = "Software\\VTQ\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
+// How long the stop waits after cancelling the vtqBEvnt subscription.
+inline constexpr DWORD kRelayStopWaitMs = 5000;
 
+class EventRelay {
+ public:
+  struct Options {
+    WmiConnection* connection = nullptr;  // the process-wide cache when null
+    std::function<LogFlags()> logFlags;   // no log lines when empty
+    std::string relayKey = kRelayKey;     // under HKEY_LOCAL_MACHINE
+    std::string markerPath;               // EventsMarkerPath() when empty
+    DWORD stopWaitMs = kRelayStopWaitMs;
+  };
+
+  // The service's relay. It is never destroyed: WMI may deliver events
+  // until the process ends.
+  static EventRelay& Instance();
+
+  explicit EventRelay(Options options);
+  EventRelay(const EventRelay&) = delete;
+  EventRelay& operator=(const EventRelay&) = delete;
+  // Cancels what this relay subscribed (relays other than the service's).
+  ~EventRelay();
+
+  // S_OK at once when either subscription exists (one flag for both);
+  // otherwise connects, loads the relay table, subscribes, and on success
+  // sets the flag and creates the events marker file. A failure leaves the
+  // flag clear and returns the failure. After StopRelay every request
+  // answers RPC_E_SERVERCALL_RETRYLATER.
+  HRESULT SubscribeBiosEvents();
+  HRESULT SubscribeDockEvents();
+
+  // Cancels the vtqBEvnt subscription, waits stopWaitMs, clears the flag
+  // and releases the sink; the result of the cancel, or S_OK when there was
+  // nothing to cancel. The vtqDockEvent subscription ends with the process.
+  HRESULT StopRelay();
+
+  // The start-up timer's work: with a non-null context and an existing
+  // events marker file, SubscribeBiosEvents; its result is ignored.
+  void ResubscribeAtStart(void* context);
+
+  bool Subscribed() const { return subscribed_.load(); }
+  // Subscriptions accepted by WMI since construction.
+  unsigned long Subscriptions() const { return subscriptions_.load(); }
+
+ private:
+  enum class Kind { Bios, Dock };
+  HRESULT Subscribe(Kind kind);
+  void CreateMarker() const;
+
+  Options options_;
+  WmiConnection& connection_;
+  std::shared_ptr<RelayDelivery> delivery_;
+
+  std::mutex subscribeMutex_;  // Subscribe, StopRelay, the members below
+  std::atomic<bool> subscribed_{false};
+  std::atomic<unsigned long> subscriptions_{0};
+  bool stopped_ = false;
+  rm::ComPtr<IWbemObjectSink> biosSink_, dockSink_;
+  // The services each subscription was made on: cancelled there, and kept
+  // alive while the subscription lasts.
+  rm::ComPtr<IWbemServices> biosServices_, dockServices_;
+};
+
+// The service's relay (EventRelay::Instance()), for the host and the
+// interface methods.
 HRESULT SubscribeBiosEvents();
 HRESULT SubscribeDockEvents();
-// At the stop control, before the main thread is told to quit. Nothing is
-// subscribed, so there is nothing to cancel or wait for.
 HRESULT StopRelay();
-// The start-up timer's work (the host deletes the timer queue afterwards):
-// with a non-null context and an existing events marker file, subscribe to
-// the firmware's events again; the result is ignored.
 void ResubscribeAtStart(void* context);
 
 // HKEY_LOCAL_MACHINE\Software\VTQ\{AppID}\<name>, value vtqBEvntID.
@@ -40,6 +122,8 @@ NamedEvent& ShutdownEvent();
 
 // "%ProgramFiles%\VTQ\Shared\vtqwmi.events", cut to 99 characters.
 void EventsMarkerPath(char (&path)[100]);
-bool EventsMarkerExists();
+std::string EventsMarkerPath();
+// Whether the file opens as an existing file with no access and no sharing.
+bool EventsMarkerExists(const std::string& path);
 
 }  // namespace vtq

@@ -19,4 +19,11 @@ BOOL PulseNamedEvent(const char* name) {
   return ::PulseEvent(event.get());
 }
 
+BOOL SignalNamedEvent(const char* name) {
+  if (!name) return FALSE;
+  rm::UniqueHandle event(::OpenEventA(EVENT_MODIFY_STATE, TRUE, name));
+  if (!event) return FALSE;
+  return ::SetEvent(event.get());
+}
+
 }  // namespace vtq

@@ -29,4 +29,12 @@ class NamedEvent {
 // that no process has created is not pulsed.
 BOOL PulseNamedEvent(const char* name);
 
+// Opens the event by name and sets it; nonzero if it was set. An event that
+// no process has created is not set. The relay signals its events this way
+// rather than by a pulse: a pulse is lost to a waiter that is not waiting
+// at that moment (a watcher re-reading the radios), while a set auto-reset
+// event stays signalled until its waiter next waits, so a change that
+// arrives during a re-read causes one more re-read.
+BOOL SignalNamedEvent(const char* name);
+
 }  // namespace vtq

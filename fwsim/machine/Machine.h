@@ -24,6 +24,7 @@ struct Faults {
   bool returnCodeMissing = false;   // OutData carries no rwReturnCode
   bool eventClassesMissing = false; // vtqBEvnt and vtqDockEvent do not exist
   std::uint32_t delayMs = 0;        // every call into the provider waits this long first
+  std::uint32_t answerDelayMs = 0;  // a vtqBIntM method call waits this long after the firmware answered
 };
 
 enum class EventClass : std::uint32_t { BiosEvent = 0 /* vtqBEvnt */, DockEvent = 1 /* vtqDockEvent */ };
@@ -33,6 +34,7 @@ struct FirmwareEvent {
   EventClass eventClass = EventClass::BiosEvent;
   std::uint32_t eventId = 0;
   std::uint32_t eventData = 0;
+  bool joinsNext = false;  // reaches a subscriber in one delivery with the next event
 };
 
 // One instance of a data-block class (vtqGAED, vtqDockQuery).

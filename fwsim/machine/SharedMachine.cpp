@@ -239,6 +239,7 @@ Faults SharedMachine::GetFaults() {
     f.returnCodeMissing = s.faults.returnCodeMissing != 0;
     f.eventClassesMissing = s.faults.eventClassesMissing != 0;
     f.delayMs = s.faults.delayMs;
+    f.answerDelayMs = s.faults.answerDelayMs;
   });
   return f;
 }
@@ -327,7 +328,7 @@ std::vector<FirmwareEvent> SharedMachine::WaitEvents(std::uint64_t after, std::u
     rm::UniqueHandle wake;
     bool locked = Read([&](const model::MachineState& s) {
       for (const auto& e : model::EventsAfter(s, after)) {
-        out.push_back(FirmwareEvent{e.sequence, static_cast<EventClass>(e.kind), e.eventId, e.eventData});
+        out.push_back(FirmwareEvent{e.sequence, static_cast<EventClass>(e.kind), e.eventId, e.eventData, e.joinsNext});
       }
       if (out.empty()) wake.reset(::CreateEventA(security.get(), TRUE, FALSE, EventsName(s.lastSequence).c_str()));
     });

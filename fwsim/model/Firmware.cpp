@@ -104,6 +104,7 @@ std::uint32_t StatusWordOf(const MachineState& s) noexcept {
 Answer Firmware::Execute(std::uint32_t command, std::uint32_t commandType,
                          const std::vector<std::uint8_t>& input, std::uint32_t sizeOut) {
   Answer answer;
+  ++state_.requestsAnswered;
   if (sizeOut > kMaxOutputSize) {
     answer.returnCode = kReturnBadOutputSize;
     return answer;
@@ -294,7 +295,14 @@ void Firmware::Raise(EventKind kind, std::uint32_t eventId, std::uint32_t eventD
   r.eventClass = static_cast<std::uint32_t>(kind);
   r.eventId = eventId;
   r.eventData = eventData;
-  r.reserved = 0;
+  r.joinsNext = 0;
+}
+
+void Firmware::RaiseTogether(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& events) noexcept {
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    Raise(EventKind::BiosEvent, events[i].first, events[i].second);
+    state_.events[state_.lastSequence % kEventRingSize].joinsNext = i + 1 < events.size() ? 1 : 0;
+  }
 }
 
 void Firmware::RaiseDockEvent(std::uint32_t data) noexcept {
@@ -336,7 +344,7 @@ std::vector<EventRecordCopy> EventsAfter(const MachineState& state, std::uint64_
   for (std::uint64_t seq = first; seq <= last; ++seq) {
     const EventRecord& r = state.events[seq % kEventRingSize];
     if (r.sequence != seq) continue;  // a damaged slot
-    out.push_back({seq, static_cast<EventKind>(r.eventClass), r.eventId, r.eventData});
+    out.push_back({seq, static_cast<EventKind>(r.eventClass), r.eventId, r.eventData, r.joinsNext != 0});
   }
   return out;
 }

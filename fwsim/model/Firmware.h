@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fwsim/model/MachineState.h"
@@ -144,6 +145,9 @@ class Firmware {
   void Raise(EventKind kind, std::uint32_t eventId, std::uint32_t eventData) noexcept;
   // vtqBEvnt 1 and vtqDockEvent, both with `data`.
   void RaiseDockEvent(std::uint32_t data) noexcept;
+  // vtqBEvnt events (ID, data) that reach a subscriber in one delivery, in
+  // this order.
+  void RaiseTogether(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& events) noexcept;
 
   // Replaces the SMBIOS table; false (and nothing changes) when it is empty
   // or larger than kSmbiosCapacity.
@@ -166,6 +170,7 @@ struct EventRecordCopy {
   EventKind kind;
   std::uint32_t eventId;
   std::uint32_t eventData;
+  bool joinsNext;  // delivered together with the next event
 };
 std::vector<EventRecordCopy> EventsAfter(const MachineState& state, std::uint64_t after);
 

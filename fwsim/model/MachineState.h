@@ -46,6 +46,7 @@ struct FaultState {  // the fault knobs of fwsim::Faults
   std::uint8_t returnCodeMissing;
   std::uint8_t eventClassesMissing;
   std::uint32_t delayMs;
+  std::uint32_t answerDelayMs;  // after the firmware answered a vtqBIntM request
 };
 
 enum class EventKind : std::uint32_t { BiosEvent = 0 /* vtqBEvnt */, DockEvent = 1 /* vtqDockEvent */ };
@@ -55,7 +56,7 @@ struct EventRecord {
   std::uint32_t eventClass;  // EventKind
   std::uint32_t eventId;
   std::uint32_t eventData;
-  std::uint32_t reserved;
+  std::uint32_t joinsNext;  // 1: reaches a subscriber in one delivery with the next event
 };
 
 struct MachineState {
@@ -74,7 +75,6 @@ struct MachineState {
   std::uint32_t dockCount;
   BlockState docks[kMaxBlocks];     // vtqDockQuery
   FaultState faults;
-  std::uint32_t reserved2;
   std::uint64_t lastSequence;  // of the last event raised; never goes back
   EventRecord events[kEventRingSize];  // event n lives at n % kEventRingSize
   std::uint32_t smbiosMajor;
@@ -82,7 +82,7 @@ struct MachineState {
   std::uint32_t smbiosLength;
   char smbiosSource[kSmbiosSourceSize];
   std::uint8_t smbios[kSmbiosCapacity];
-  std::uint32_t reserved3;
+  std::uint32_t requestsAnswered;  // vtqBIntM requests the firmware answered; wraps
 };
 
 static_assert(std::is_trivially_copyable<MachineState>::value, "shared state must be plain");
@@ -91,6 +91,7 @@ static_assert(offsetof(MachineState, lastSequence) % 8 == 0, "64-bit fields alig
 static_assert(offsetof(MachineState, events) % 8 == 0, "64-bit fields aligned alike in 32 and 64 bit");
 static_assert(sizeof(EventRecord) == 24, "fixed layout");
 static_assert(sizeof(BlockState) == 64, "fixed layout");
+static_assert(sizeof(FaultState) == 20, "fixed layout");
 static_assert(sizeof(MachineState) % 8 == 0, "fixed layout");
 
 }  // namespace fwsim::model

@@ -140,7 +140,7 @@ int Run(const std::vector<std::string>& args) {
       if (events.empty()) return Failed("no event within " + std::to_string(command.number) + " ms");
       for (const auto& e : events) {
         const fwsim::model::EventRecordCopy copy{e.sequence, static_cast<fwsim::model::EventKind>(e.eventClass),
-                                                 e.eventId, e.eventData};
+                                                 e.eventId, e.eventData, e.joinsNext};
         std::printf("%s\n", fwsim::tool::DescribeEvent(copy).c_str());
       }
       return kExitDone;

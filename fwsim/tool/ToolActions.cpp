@@ -49,6 +49,7 @@ const char* FaultName(FaultKnob k) {
     case FaultKnob::ReturnCodeMissing: return "returncode-missing";
     case FaultKnob::EventClassesMissing: return "event-classes-missing";
     case FaultKnob::Delay: return "delay";
+    case FaultKnob::AnswerDelay: return "answer-delay";
   }
   return "?";
 }
@@ -62,6 +63,7 @@ std::string DescribeFaults(const model::FaultState& f) {
   if (f.returnCodeMissing) out += "  returncode-missing on\n";
   if (f.eventClassesMissing) out += "  event-classes-missing on\n";
   if (f.delayMs) out += Format("  delay %u\n", f.delayMs);
+  if (f.answerDelayMs) out += Format("  answer-delay %u\n", f.answerDelayMs);
   return out.empty() ? "  none\n" : out;
 }
 
@@ -184,6 +186,7 @@ std::string DescribeState(const model::MachineState& state) {
   out += DescribeBlocks(state, model::BlockClass::Dock);
   out += "faults:\n" + DescribeFaults(state.faults);
   out += Format("events: last sequence %llu\n", static_cast<unsigned long long>(state.lastSequence));
+  out += Format("firmware requests answered: %u\n", state.requestsAnswered);
   out += DescribeSmbios(state);
   return out;
 }
@@ -226,7 +229,10 @@ ActionResult ApplyToolCommand(model::MachineState& state, const ToolCommand& c, 
       break;
     }
     case Verb::Event:
-      fw.Raise(model::EventKind::BiosEvent, c.number, c.data);
+      if (c.events.size() > 1)
+        fw.RaiseTogether(c.events);
+      else
+        fw.Raise(model::EventKind::BiosEvent, c.number, c.data);
       break;
     case Verb::DockEvent:
       fw.RaiseDockEvent(c.data);
@@ -268,6 +274,7 @@ ActionResult ApplyToolCommand(model::MachineState& state, const ToolCommand& c, 
         case FaultKnob::ReturnCodeMissing: f.returnCodeMissing = c.on; break;
         case FaultKnob::EventClassesMissing: f.eventClassesMissing = c.on; break;
         case FaultKnob::Delay: f.delayMs = c.number; break;
+        case FaultKnob::AnswerDelay: f.answerDelayMs = c.number; break;
       }
       r.output = Format("fault %s set\nfaults:\n", FaultName(c.fault)) + DescribeFaults(f);
       break;

@@ -35,7 +35,9 @@ const char kUsage[] =
     "  lan plug|unplug           plug or unplug the LAN cable\n"
     "  call CMD TYPE [IN [OUT]]  one vtqBIntM request as a client sends it; IN is hex\n"
     "                            bytes (\"0102\", \"-\" for none), OUT the output size\n"
-    "  event ID DATA             raise vtqBEvnt with EventID and EventData\n"
+    "  event ID DATA [ID DATA]...\n"
+    "                            raise vtqBEvnt with EventID and EventData; several pairs\n"
+    "                            reach a subscriber in one delivery, in this order (at most 16)\n"
     "  dock-event [DATA]         raise vtqBEvnt 1 and vtqDockEvent (DATA default 0)\n"
     "  display INSTANCE STATE    set ulState of a vtqGAED instance (index or InstanceName)\n"
     "  display count N           number of vtqGAED instances (0 to 8)\n"
@@ -57,6 +59,8 @@ const char kUsage[] =
     "                              event-classes-missing on|off\n"
     "                                                       no vtqBEvnt or vtqDockEvent\n"
     "                              delay MS                 every provider call waits MS first\n"
+    "                              answer-delay MS          a vtqBIntM method call waits MS after\n"
+    "                                                       the firmware answered\n"
     "  fault clear               all fault knobs off\n"
     "  reset                     a fresh machine: profile both, built-in SMBIOS table, no\n"
     "                            faults (the event sequence goes on)\n"
@@ -97,6 +101,7 @@ constexpr FaultName kFaults[] = {
     {"returncode-missing", FaultKnob::ReturnCodeMissing},
     {"event-classes-missing", FaultKnob::EventClassesMissing},
     {"delay", FaultKnob::Delay},
+    {"answer-delay", FaultKnob::AnswerDelay},
 };
 
 ParseResult Fail(std::string error) {
@@ -191,8 +196,10 @@ ParseResult ParseFault(const std::vector<std::string>& a) {
   switch (c.fault) {
     case FaultKnob::EnumTimeouts:
     case FaultKnob::Delay:
+    case FaultKnob::AnswerDelay:
       if (!ParseNumber(a[2], c.number)) return Fail("fault " + a[1] + ": " + Quote(a[2]) + " is not a number");
       if (c.fault == FaultKnob::Delay && c.number > 600000) return Fail("fault delay: at most 600000 ms");
+      if (c.fault == FaultKnob::AnswerDelay && c.number > 60000) return Fail("fault answer-delay: at most 60000 ms");
       break;
     case FaultKnob::DataLength:
       if (a[2] == "off") {
@@ -378,9 +385,17 @@ ParseResult ParseToolArgs(const std::vector<std::string>& args) {
   if (verb == "call") return ParseCall(args);
   if (verb == "wait") return ParseWait(args);
   if (verb == "event") {
-    if (args.size() != 3) return Fail("event takes ID DATA");
-    if (!ParseNumber(args[1], c.number, true)) return Fail("event: ID " + Quote(args[1]) + " is not a 32-bit number");
-    if (!ParseNumber(args[2], c.data, true)) return Fail("event: DATA " + Quote(args[2]) + " is not a 32-bit number");
+    if (args.size() < 3 || args.size() % 2 == 0) return Fail("event takes ID DATA, or several ID DATA pairs");
+    if (args.size() > 1 + 2 * kMaxEventsTogether) return Fail("event: at most 16 ID DATA pairs");
+    for (std::size_t i = 1; i + 1 < args.size(); i += 2) {
+      std::uint32_t id = 0, data = 0;
+      if (!ParseNumber(args[i], id, true)) return Fail("event: ID " + Quote(args[i]) + " is not a 32-bit number");
+      if (!ParseNumber(args[i + 1], data, true))
+        return Fail("event: DATA " + Quote(args[i + 1]) + " is not a 32-bit number");
+      c.events.emplace_back(id, data);
+    }
+    c.number = c.events.front().first;
+    c.data = c.events.front().second;
     c.verb = Verb::Event;
     return Ok(c);
   }

@@ -2,8 +2,10 @@
 // a usage error is found before anything changes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fwsim/model/Firmware.h"
@@ -21,7 +23,7 @@ enum class Verb {
   Button,         // press the wireless button
   Lan,            // lan plug|unplug
   Call,           // call COMMAND TYPE [INPUT-HEX] [OUTPUT-SIZE]
-  Event,          // event ID DATA
+  Event,          // event ID DATA [ID DATA]...
   DockEvent,      // dock-event [DATA]
   BlockState,     // display|dock INSTANCE STATE
   BlockCount,     // display|dock count N
@@ -33,7 +35,16 @@ enum class Verb {
   Reset,          // reset
 };
 
-enum class FaultKnob { EnumTimeouts, DataLength, GetMethod, OutDataMissing, ReturnCodeMissing, EventClassesMissing, Delay };
+enum class FaultKnob {
+  EnumTimeouts,
+  DataLength,
+  GetMethod,
+  OutDataMissing,
+  ReturnCodeMissing,
+  EventClassesMissing,
+  Delay,
+  AnswerDelay,
+};
 
 struct ToolCommand {
   Verb verb = Verb::Help;
@@ -45,6 +56,7 @@ struct ToolCommand {
   std::uint32_t index = 0;
   std::uint32_t number = 0;            // event ID, block state or count, fault value, call command
   std::uint32_t data = 0;              // event data, call command type
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> events;  // event: every (ID, DATA) pair
   std::vector<std::uint8_t> input;     // call input bytes
   std::uint32_t sizeOut = 0;           // call output size
   FaultKnob fault = FaultKnob::Delay;
@@ -57,6 +69,8 @@ struct ToolCommand {
 };
 
 constexpr std::uint32_t kDefaultWaitMs = 10000;
+// `event` pairs raised together, at most (the event ring holds 64).
+constexpr std::size_t kMaxEventsTogether = 16;
 
 struct ParseResult {
   bool ok = false;

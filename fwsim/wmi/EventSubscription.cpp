@@ -60,14 +60,20 @@ void EventSubscription::Deliver(std::shared_ptr<State> state) {
   try {
     while (!state->stop) {
       const std::vector<FirmwareEvent> events = state->machine->WaitEvents(state->after, kWaitSliceMs);
+      // Events raised together reach the sink in one Indicate; they are
+      // published at once, so one wait returns all of them.
+      std::vector<rm::ComPtr<WbemObject>> delivery;
       for (const FirmwareEvent& e : events) {
         if (state->stop) break;
         if (e.sequence > state->after) state->after = e.sequence;
         if (e.eventClass != state->eventClass) continue;
-        rm::ComPtr<WbemObject> object = EventObject(e, state->host);
-        IWbemClassObject* objects[1] = {object.get()};
+        delivery.push_back(EventObject(e, state->host));
+        if (e.joinsNext) continue;
+        std::vector<IWbemClassObject*> objects;
+        for (const auto& o : delivery) objects.push_back(o.get());
         // What the sink answers does not change delivery, as with WMI.
-        state->sink->Indicate(1, objects);
+        state->sink->Indicate(static_cast<LONG>(objects.size()), objects.data());
+        delivery.clear();
       }
     }
   } catch (...) {

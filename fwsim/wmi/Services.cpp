@@ -376,6 +376,9 @@ HRESULT Services::RunBiosMethod(const std::string& pathText, const std::string& 
   BiosAnswer answer;
   if (request.verdict == RequestVerdict::Accepted) {
     answer = provider_->Execute(request.command, request.commandType, request.input, *sizeOut);
+    // The answer holds the state as the firmware read it; a caller that is
+    // made to wait here misses the changes made meanwhile.
+    ApplyDelay(faults.answerDelayMs);
   } else {
     answer.returnCode = kReturnSignRejected;
     answer.data.assign(*sizeOut, 0);

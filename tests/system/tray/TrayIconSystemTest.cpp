@@ -5,111 +5,11 @@
 #include <chrono>
 
 #include "tests/system/bridge/BridgeHarness.h"
-#include "tests/system/tray/NotifyArea.h"
-#include "tests/system/tray/TraySystem.h"
+#include "tests/system/tray/TrayIconFixture.h"
 
 namespace {
 
-using traytest::Process;
-
-constexpr UINT kIconId = 201;
-const wchar_t kTitle[] = L"Zarn Radio Minder";
-const wchar_t kBothOn[] = L"        WLAN  : On\nBluetooth\u00AE : On";
-const wchar_t kWlanOnBtOff[] = L"        WLAN  : On\nBluetooth\u00AE : Off";
-const wchar_t kWlanOffBtOn[] = L"        WLAN  : Off\nBluetooth\u00AE : On";
-const wchar_t kBothOff[] = L"        WLAN  : Off\nBluetooth\u00AE : Off";
-enum Image { kOff = 0, kOn = 1 };  // icons 202 and 203
-
-bool WlanOn(DWORD word) { return (word >> 8) & 1; }
-bool BluetoothOn(DWORD word) { return (word >> 16) & 1; }
-
-class TrayIconSystem : public traytest::TraySystem {
- protected:
-  void SetUp() override {
-    TraySystem::SetUp();
-    images_.reset(::LoadLibraryExA(traytest::TrayExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    ASSERT_TRUE(images_);
-    const int size = ::GetSystemMetrics(SM_CXSMICON);
-    for (int id : {202, 203}) {
-      icons_[id - 202] = static_cast<HICON>(::LoadImageA(images_.get(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
-      ASSERT_NE(icons_[id - 202], nullptr);
-    }
-    ASSERT_TRUE(profile_.ok());
-  }
-  void TearDown() override {
-    for (HICON& icon : icons_) {
-      if (icon) ::DestroyIcon(icon);
-      icon = nullptr;
-    }
-  }
-
-  // Starts rmtray and waits for its visible icon; the time from the start.
-  void StartAndWaitForIcon(std::chrono::milliseconds* sinceStart = nullptr) {
-    const auto start = std::chrono::steady_clock::now();
-    tray_ = StartTray();
-    window_ = WaitForTrayWindow(tray_);
-    ASSERT_NE(window_, nullptr);
-    area_.emplace();
-    ASSERT_TRUE(area_->ok());
-    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, 15000));
-    if (sinceStart) {
-      *sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    }
-  }
-
-  bool WaitForTip(const wchar_t* tip, bool hidden = false) {
-    return area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) {
-      return i.tip == tip && i.hidden == hidden;
-    }).has_value();
-  }
-  bool WaitForImage(Image image) {
-    return area_->WaitForImage(window_, kIconId, {icons_[0], icons_[1]}, image);
-  }
-  // A balloon with this text (the title is always the product name).
-  bool WaitForBalloon(const wchar_t* text) {
-    return traytest::WaitFor([&] {
-      const auto b = area_->ShownBalloon(window_, kIconId);
-      return b && b->title == kTitle && b->text == text;
-    });
-  }
-
-  // The icon's right click, as the shell reports it.
-  HWND OpenMenu() {
-    ::PostMessageA(window_, ::RegisterWindowMessageA("ZARN_RADIOMINDER_TRAYICON"), kIconId, WM_RBUTTONUP);
-    return traytest::WaitForProcessWindow(tray_.id(), "#32768");
-  }
-  // Picks the menu's item by keys: `downs` times Down, then Enter.
-  void ChooseFromMenu(int downs) {
-    const HWND menu = OpenMenu();
-    ASSERT_NE(menu, nullptr);
-    for (int i = 0; i < downs; ++i) PostKey(menu, VK_DOWN);
-    PostKey(menu, VK_RETURN);
-    ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindowVisible(menu); }));
-  }
-  static void PostKey(HWND window, WPARAM key) {
-    ::PostMessageA(window, WM_KEYDOWN, key, 1);
-    ::PostMessageA(window, WM_KEYUP, key, 0xC0000001);
-  }
-  static void BroadcastSettingsChanged() {
-    DWORD recipients = BSM_APPLICATIONS;
-    ::BroadcastSystemMessageA(BSF_POSTMESSAGE, &recipients, ::RegisterWindowMessageA("ZARN_RADIOMINDER_PROPSCHG"),
-                              0, 0);
-  }
-  void EndPromptly() {
-    const auto start = std::chrono::steady_clock::now();
-    EndWithCommandOne(tray_, window_);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_TRUE(area_->WaitForNoIcon(window_, kIconId));
-  }
-
-  traytest::CleanSettingsKey clean_;
-  traytest::MachineProfile profile_{"both"};
-  rm::UniqueModule images_;
-  HICON icons_[2] = {};
-  Process tray_;
-  HWND window_ = nullptr;
-  std::optional<traytest::NotifyArea> area_;
-};
+using namespace traytest;
 
 TEST_F(TrayIconSystem, TheIconComesAfterFiveSecondsAndFollowsSwitchesFromTheMenuWithoutTheBridge) {
   if (bridgetest::QueryBridgeService().exists) {

@@ -74,6 +74,30 @@ TEST_F(ToolActionsTest, EventsAreRaisedAsGiven) {
       Apply("dock-event").output);
 }
 
+TEST_F(ToolActionsTest, EventPairsAreRaisedAsOneDelivery) {
+  EXPECT_EQ(
+      "raised #1 vtqBEvnt EventID 2 EventData 0x00000000\n"
+      "raised #2 vtqBEvnt EventID 5 EventData 0x00000007\n"
+      "raised #3 vtqBEvnt EventID 4 EventData 0x00000001\n",
+      Apply("event 2 0 5 7 4 1").output);
+  Apply("event 1 0");
+  const auto events = model::EventsAfter(*state_, 0);
+  ASSERT_EQ(4u, events.size());
+  EXPECT_TRUE(events[0].joinsNext);
+  EXPECT_TRUE(events[1].joinsNext);
+  EXPECT_FALSE(events[2].joinsNext);
+  EXPECT_FALSE(events[3].joinsNext);
+}
+
+TEST_F(ToolActionsTest, EveryRequestToTheFirmwareIsCounted) {
+  EXPECT_NE(std::string::npos, DescribeState(*state_).find("firmware requests answered: 0\n"));
+  Apply("call 1 5");
+  Apply("call 2 5 00080000");
+  Apply("call 9 9");  // refused, still answered
+  Apply("button");    // not a request
+  EXPECT_NE(std::string::npos, DescribeState(*state_).find("firmware requests answered: 3\n"));
+}
+
 TEST_F(ToolActionsTest, DockByNameRaisesTheDockEvents) {
   const ActionResult r = Apply("dock acpi\\pnp0c14\\0_0 1");
   ASSERT_TRUE(r.ok) << r.error;
@@ -106,6 +130,7 @@ TEST_F(ToolActionsTest, FaultKnobsAndClear) {
   Apply("fault outdata-missing on");
   Apply("fault returncode-missing on");
   Apply("fault event-classes-missing on");
+  Apply("fault answer-delay 40");
   const ActionResult r = Apply("fault delay 20");
   const model::FaultState& f = state_->faults;
   EXPECT_EQ(10u, f.enumTimeouts);
@@ -115,7 +140,8 @@ TEST_F(ToolActionsTest, FaultKnobsAndClear) {
   EXPECT_EQ(1, f.returnCodeMissing);
   EXPECT_EQ(1, f.eventClassesMissing);
   EXPECT_EQ(20u, f.delayMs);
-  EXPECT_NE(std::string::npos, r.output.find("  delay 20\n"));
+  EXPECT_NE(std::string::npos, r.output.find("  delay 20\n  answer-delay 40\n"));
+  EXPECT_EQ(40u, f.answerDelayMs);
   Apply("fault data-length off");
   EXPECT_EQ(-1, f.dataLength);
   EXPECT_EQ("faults cleared\n", Apply("fault clear").output);
@@ -123,6 +149,7 @@ TEST_F(ToolActionsTest, FaultKnobsAndClear) {
   EXPECT_EQ(-1, f.dataLength);
   EXPECT_EQ(0, f.getMethodFails);
   EXPECT_EQ(0u, f.delayMs);
+  EXPECT_EQ(0u, f.answerDelayMs);
 }
 
 TEST_F(ToolActionsTest, SmbiosLoadTakesTheImageAndAnOverriddenVersion) {

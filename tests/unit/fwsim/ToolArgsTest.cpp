@@ -89,6 +89,26 @@ TEST(ToolArgsTest, Event) {
   Error("event 5 0x100000000");
 }
 
+TEST(ToolArgsTest, EventPairsRaisedTogether) {
+  ToolCommand c = Ok("event 2 0 5 7 -1 0x20");
+  EXPECT_EQ(Verb::Event, c.verb);
+  ASSERT_EQ(3u, c.events.size());
+  EXPECT_EQ(2u, c.events[0].first);
+  EXPECT_EQ(5u, c.events[1].first);
+  EXPECT_EQ(7u, c.events[1].second);
+  EXPECT_EQ(0xFFFFFFFFu, c.events[2].first);
+  EXPECT_EQ(0x20u, c.events[2].second);
+  EXPECT_EQ(1u, Ok("event 4 1").events.size());
+  Error("event 2 0 5");
+  Error("event 2 0 x 1");
+  Error("event 2 0 5 y");
+  std::string sixteen = "event", seventeen;
+  for (int i = 0; i < 16; ++i) sixteen += " 1 0";
+  seventeen = sixteen + " 1 0";
+  EXPECT_EQ(16u, Ok(sixteen).events.size());
+  EXPECT_NE(std::string::npos, Error(seventeen).find("at most 16"));
+}
+
 TEST(ToolArgsTest, DockEvent) {
   EXPECT_EQ(0u, Ok("dock-event").data);
   EXPECT_EQ(3u, Ok("dock-event 3").data);
@@ -153,6 +173,10 @@ TEST(ToolArgsTest, Faults) {
   EXPECT_EQ(FaultKnob::ReturnCodeMissing, Ok("fault returncode-missing on").fault);
   EXPECT_EQ(FaultKnob::EventClassesMissing, Ok("fault event-classes-missing off").fault);
   EXPECT_EQ(250u, Ok("fault delay 250").number);
+  EXPECT_EQ(FaultKnob::AnswerDelay, Ok("fault answer-delay 3000").fault);
+  EXPECT_EQ(3000u, Ok("fault answer-delay 3000").number);
+  Error("fault answer-delay 60001");
+  Error("fault answer-delay on");
   EXPECT_EQ(Verb::FaultClear, Ok("fault clear").verb);
   EXPECT_NE(std::string::npos, Error("fault slow on").find("unknown knob"));
   Error("fault getmethod 3");
@@ -227,7 +251,7 @@ TEST(ToolArgsTest, UsageNamesEveryCommandAndKnob) {
        {"init", "show", "events", "wait [--after N]", "profile", "set", "button", "lan plug|unplug", "call", "event ID DATA", "dock-event",
         "display INSTANCE STATE", "dock INSTANCE STATE", "smbios load", "smbios default", "smbios save", "fault NAME",
         "fault clear", "reset", "enum-timeouts", "data-length", "getmethod", "outdata-missing", "returncode-missing",
-        "event-classes-missing", "delay", "lan-switching-present", "separate-switching", "Exit codes"})
+        "event-classes-missing", "delay", "answer-delay", "event ID DATA [ID DATA]", "lan-switching-present", "separate-switching", "Exit codes"})
     EXPECT_NE(std::string::npos, usage.find(word)) << word;
 }
 

@@ -1,0 +1,106 @@
+// The road of one event end to end: the firmware stand-in raises it, the
+// bridge service (started by COM at rmtray's request) relays it, rmtray's
+// watcher re-reads the radios and the icon, tooltip and balloon in Wine's
+// notification area change.
+#include "tests/system/relay/RelayHarness.h"
+#include "tests/system/tray/TrayIconFixture.h"
+
+namespace relaytest {
+namespace {
+
+using traytest::kBothOn;
+
+const wchar_t kBothDisabled[] = L"        WLAN  : Disabled\nBluetooth\u00AE : Disabled";
+const wchar_t kWlanDisabledBtOn[] = L"        WLAN  : Disabled\nBluetooth\u00AE : On";
+
+class TrayRelay : public traytest::TrayIconSystem {
+ protected:
+  static void SetUpTestSuite() {
+    RemoveMarkerAndFolder();
+    if (bridgetest::QueryBridgeService().state == SERVICE_RUNNING) bridgetest::StopBridgeService();
+    ASSERT_EQ(bridgetest::Bridge("/Service"), 0);
+  }
+  static void TearDownTestSuite() {
+    bridgetest::StopBridgeService();
+    bridgetest::Bridge("/UnregServer");
+  }
+
+  void SetUp() override {
+    TrayIconSystem::SetUp();
+    ASSERT_TRUE(bridgetest::StopBridgeService());
+    ASSERT_TRUE(bridgetest::SetParameter("Settings", 3));
+    ::DeleteFileA(bridgetest::LogFile().c_str());
+  }
+  void TearDown() override {
+    tray_.Kill();
+    bridgetest::StopBridgeService();
+    TrayIconSystem::TearDown();
+  }
+
+  // rmtray's icon is shown and its watcher has had the bridge subscribe.
+  void StartWithTheRelay() {
+    StartAndWaitForIcon();
+    ASSERT_TRUE(traytest::WaitFor(
+        [] { return !LogMessages("vtqSetupWmiEvents returns: 0x00000000").empty(); }, 30000));
+    ASSERT_TRUE(WaitForTip(kBothOn));
+    ASSERT_TRUE(WaitForImage(traytest::kOn));
+  }
+};
+
+TEST_F(TrayRelay, TheWirelessButtonReachesTheIconThroughTheBridge) {
+  StartWithTheRelay();
+
+  // The press holds both radios off: word 0x0006063B.
+  ASSERT_TRUE(Fwsim("button"));
+  EXPECT_TRUE(WaitForTip(kBothDisabled));
+  EXPECT_TRUE(WaitForImage(traytest::kOff));
+  EXPECT_TRUE(WaitForBalloon(kBothDisabled));
+  EXPECT_EQ(LogMessages("EventID:5, EventData: 394811").size(), 1u);
+
+  // The next press lets them on again.
+  ASSERT_TRUE(Fwsim("button"));
+  EXPECT_TRUE(WaitForTip(kBothOn));
+  EXPECT_TRUE(WaitForImage(traytest::kOn));
+  EXPECT_TRUE(WaitForBalloon(kBothOn));
+  EXPECT_EQ(LogMessages("EventID:5, EventData: 986939").size(), 1u);
+  EndPromptly();
+}
+
+TEST_F(TrayRelay, ALanCableHoldsWlanOffWithLanSwitchingEnabledUntilItIsUnplugged) {
+  StartWithTheRelay();
+  ASSERT_TRUE(Fwsim("lan plug"));
+  EXPECT_TRUE(WaitForTip(kWlanDisabledBtOn));
+  EXPECT_TRUE(WaitForImage(traytest::kOn));
+  EXPECT_TRUE(WaitForBalloon(kWlanDisabledBtOn));
+  ASSERT_TRUE(Fwsim("lan unplug"));
+  EXPECT_TRUE(WaitForTip(kBothOn));
+  EXPECT_TRUE(WaitForBalloon(kBothOn));
+  EndPromptly();
+}
+
+// The second press comes while the watcher is still inside its re-read of
+// the first: the stand-in holds the re-read's answer back for 3 s after it
+// read the word. The relay's signal stays set until the watcher waits
+// again, so one more re-read shows the final state.
+TEST_F(TrayRelay, AChangeDuringTheReReadIsShownByOneMoreReRead) {
+  StartWithTheRelay();
+  ASSERT_TRUE(Fwsim("fault answer-delay 3000"));
+  const long before = RequestsAnswered();
+  ASSERT_GE(before, 0);
+
+  ASSERT_TRUE(Fwsim("button"));
+  ASSERT_TRUE(traytest::WaitFor([&] { return RequestsAnswered() > before; }, 10000));
+  ASSERT_TRUE(Fwsim("button"));
+  EXPECT_EQ(RequestsAnswered(), before + 1);  // the second press came during the first re-read
+
+  EXPECT_TRUE(WaitForTip(kBothDisabled, false, 10000));
+  EXPECT_TRUE(WaitForTip(kBothOn, false, 15000));
+  EXPECT_TRUE(WaitForImage(traytest::kOn));
+  EXPECT_EQ(RequestsAnswered(), before + 2);
+  EXPECT_EQ(LogMessages("EventID:5").size(), 2u);
+  ASSERT_TRUE(Fwsim("fault clear"));
+  EndPromptly();
+}
+
+}  // namespace
+}  // namespace relaytest

@@ -1,0 +1,137 @@
+// The event relay in this process against the firmware stand-in, with a
+// relay key and marker file of its own: the vtqDockEvent subscription and
+// its sink, the one flag for both subscriptions, a refused subscription,
+// and the stop.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "bridge/host/WmiConnection.h"
+#include "bridge/relay/EventRelay.h"
+#include "tests/windows/fwsim/WmiClient.h"
+
+namespace vtq {
+namespace {
+
+constexpr char kTestKey[] = "Software\\VTQ\\RelayTest";
+constexpr HRESULT kInvalidClass = static_cast<HRESULT>(0x80041010);
+
+class Event {
+ public:
+  explicit Event(const char* name) : event_(::CreateEventA(nullptr, FALSE, FALSE, name)) {}
+  bool SignalledWithin(DWORD ms) { return ::WaitForSingleObject(event_.get(), ms) == WAIT_OBJECT_0; }
+
+ private:
+  rm::UniqueHandle event_;
+};
+
+void WriteName(const char* name, DWORD id) {
+  rm::UniqueRegKey key;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kTestKey) + "\\" + name).c_str(), 0, nullptr, 0,
+                              KEY_WRITE, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(::RegSetValueExA(key.get(), "vtqBEvntID", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&id), sizeof(id)),
+            ERROR_SUCCESS);
+}
+
+std::string TempPath(const char* name) {
+  char dir[MAX_PATH] = "";
+  ::GetTempPathA(sizeof(dir), dir);
+  return std::string(dir) + name;
+}
+
+class EventRelayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(com_.init()));
+    ASSERT_EQ(fwsimtest::RunTool("reset"), 0);
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestKey);
+    WriteName("RelayTestDock", 1);
+    WriteName("RelayTestAls", 4);
+    WriteName("RelayTestWireless", 5);
+    ::DeleteFileA(marker_.c_str());
+  }
+  void TearDown() override {
+    relay_.reset();
+    connection_.Release();
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestKey);
+    ::DeleteFileA(marker_.c_str());
+    fwsimtest::RunTool("reset");
+  }
+
+  EventRelay& Relay() {
+    if (!relay_) {
+      EventRelay::Options options;
+      options.connection = &connection_;
+      options.relayKey = kTestKey;
+      options.markerPath = marker_;
+      options.stopWaitMs = 500;
+      relay_ = std::make_unique<EventRelay>(options);
+    }
+    return *relay_;
+  }
+
+  fwsimtest::ComApartment com_;
+  WmiConnection connection_;
+  std::string marker_ = TempPath("relaytest.events");
+  std::unique_ptr<EventRelay> relay_;
+  Event dock_{"Global\\RelayTestDock"};
+  Event als_{"Global\\RelayTestAls"};
+  Event wireless_{"Global\\RelayTestWireless"};
+};
+
+TEST_F(EventRelayTest, TheDockSubscriptionRelaysEveryDockEventAndStandsForBoth) {
+  EXPECT_EQ(Relay().SubscribeDockEvents(), S_OK);
+  EXPECT_TRUE(Relay().Subscribed());
+  EXPECT_EQ(::GetFileAttributesA(marker_.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  // One flag for both: the vtqBEvnt request makes no subscription.
+  EXPECT_EQ(Relay().SubscribeBiosEvents(), S_OK);
+  EXPECT_EQ(Relay().SubscribeDockEvents(), S_OK);
+  EXPECT_EQ(Relay().Subscriptions(), 1u);
+
+  ASSERT_EQ(fwsimtest::RunTool("dock-event 3"), 0);
+  EXPECT_TRUE(dock_.SignalledWithin(5000));
+  ASSERT_EQ(fwsimtest::RunTool("dock 0 1"), 0);  // docked: a change of the instance
+  EXPECT_TRUE(dock_.SignalledWithin(5000));
+  // vtqBEvnt is not subscribed: an ALS event reaches nobody.
+  ASSERT_EQ(fwsimtest::RunTool("event 4 0"), 0);
+  ASSERT_EQ(fwsimtest::RunTool("dock-event 5"), 0);
+  EXPECT_TRUE(dock_.SignalledWithin(5000));
+  EXPECT_FALSE(als_.SignalledWithin(0));
+
+  // The stop has no vtqBEvnt subscription to cancel: no wait.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Relay().StopRelay(), S_OK);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+}
+
+TEST_F(EventRelayTest, ARefusedSubscriptionChangesNothingAndTheNextRequestTriesAgain) {
+  ASSERT_EQ(fwsimtest::RunTool("fault event-classes-missing on"), 0);
+  EXPECT_EQ(Relay().SubscribeBiosEvents(), kInvalidClass);
+  EXPECT_FALSE(Relay().Subscribed());
+  EXPECT_EQ(Relay().Subscriptions(), 0u);
+  EXPECT_EQ(::GetFileAttributesA(marker_.c_str()), INVALID_FILE_ATTRIBUTES);
+  // Every attempt connects anew.
+  const unsigned long connected = connection_.ServicesConnected();
+  EXPECT_EQ(Relay().SubscribeDockEvents(), kInvalidClass);
+  EXPECT_EQ(connection_.ServicesConnected(), connected + 1);
+
+  ASSERT_EQ(fwsimtest::RunTool("fault clear"), 0);
+  EXPECT_EQ(Relay().SubscribeBiosEvents(), S_OK);
+  EXPECT_EQ(Relay().Subscriptions(), 1u);
+  ASSERT_EQ(fwsimtest::RunTool("event 5 1"), 0);
+  EXPECT_TRUE(wireless_.SignalledWithin(5000));
+
+  // The stop cancels and waits; later requests are refused.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Relay().StopRelay(), S_OK);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_FALSE(Relay().Subscribed());
+  EXPECT_EQ(Relay().SubscribeBiosEvents(), RPC_E_SERVERCALL_RETRYLATER);
+  ASSERT_EQ(fwsimtest::RunTool("event 5 2"), 0);
+  ASSERT_EQ(fwsimtest::RunTool("event 5 3"), 0);
+  EXPECT_FALSE(wireless_.SignalledWithin(1000));
+}
+
+}  // namespace
+}  // namespace vtq
