@@ -59,7 +59,7 @@ HRESULT STDMETHODCALLTYPE WmiKestrel::vtqExecDataBlock(ULONG dwCmd, ULONG dwInst
   }
 }
 
-HRESULT STDMETHODCALLTYPE WmiKestrel::vtqSetupEvent(LONG bFlag) {
+HRESULT STDMETHODCALLTYPE WmiKestrel::vtqSetupEvent(LONG /*bFlag*/) {
   try {
     CallScope scope;
     HRESULT hr = E_UNEXPECTED;
