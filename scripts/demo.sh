@@ -99,6 +99,11 @@ tray_shot() {
   screenshot "$name" "$what"
 }
 
+if [ -f "$build/bridge/vtqwmi.exe" ]; then
+  step "Installing the bridge service: the tray program asks it to relay the firmware's events"
+  "$WINE" "$build/bridge/vtqwmi.exe" /Service
+fi
+
 tray_pid=
 if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
   step "The tray program on a machine without the firmware's WMI interface"
@@ -123,10 +128,12 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
   wireless_word
   tray_shot tray-wlan-off-tooltip "the changed tooltip while the mouse rests on the icon: WLAN Off, Bluetooth On" hover
 
-  step "Pressing the wireless button: both radios are held off"
-  fwsim button
-  echo "(The tray program hears of the button only through the bridge's relay, which is not there yet: its icon stays.)"
-  fwsim button >/dev/null
+  step "Pressing the wireless button: the firmware's event reaches the tray program through the bridge"
+  tray_shot tray-button-held "after the wireless button: both radios held off (Disabled), the image for radios off, and the balloon" press
+  wireless_word
+  step "Pressing the wireless button again: the radios come back as they were"
+  tray_shot tray-button-released "after the second press: WLAN Off, Bluetooth On again, and the balloon" press
+  wireless_word
 
   step "Choosing \"Turn Off All Devices\" from the menu"
   tray_demo menu
@@ -135,11 +142,8 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
 fi
 
 if [ -f "$build/bridge/vtqwmi.exe" ] && [ -f "$build/tests/machineinfo-demo.exe" ]; then
-  step "Installing the bridge service; the machine information record through it"
-  "$WINE" "$build/bridge/vtqwmi.exe" /Service
+  step "The machine information record through the bridge service"
   "$WINE" "$build/tests/machineinfo-demo.exe"
-  "$WINE" sc stop vtqwmi >/dev/null 2>&1
-  "$WINE" "$build/bridge/vtqwmi.exe" /UnregServer
 fi
 
 screenshot desktop "the desktop at the end, the tray program's icon in the taskbar (image for radios off)"
@@ -147,6 +151,11 @@ if [ -n "$tray_pid" ]; then
   step "Ending the tray program with command 1"
   tray_demo end || kill "$tray_pid" 2>/dev/null
   wait "$tray_pid" 2>/dev/null
+fi
+if [ -f "$build/bridge/vtqwmi.exe" ]; then
+  step "Removing the bridge service"
+  "$WINE" sc stop vtqwmi >/dev/null 2>&1
+  "$WINE" "$build/bridge/vtqwmi.exe" /UnregServer
 fi
 
 step "Done"

@@ -112,6 +112,20 @@ int Menu(const Tray& tray) {
   return 0;
 }
 
+// Waits for a new tooltip and the balloon that shows it.
+int WaitForChange(NotifyArea& area, const Tray& tray, const TrayIcon& before) {
+  const std::optional<TrayIcon> after =
+      area.WaitForIcon(tray.window, kIconId, [&](const TrayIcon& i) { return i.tip != before.tip; });
+  if (!after) return Fail("the tooltip did not change");
+  std::printf("tooltip was %s, is now %s\n", Quoted(before.tip).c_str(), Quoted(after->tip).c_str());
+  std::optional<traytest::Balloon> balloon;
+  const bool shown = traytest::WaitFor(
+      [&] { return (balloon = area.ShownBalloon(tray.window, kIconId)) && balloon->text == after->tip; }, 15000);
+  if (!shown) return Fail("no balloon with the new state");
+  std::printf("balloon: title %s, text %s\n", Quoted(balloon->title).c_str(), Quoted(balloon->text).c_str());
+  return 0;
+}
+
 int Choose(NotifyArea& area, const Tray& tray, int downs) {
   const HWND menu = traytest::FindProcessWindow(tray.pid, "#32768");
   const std::optional<TrayIcon> before = ShownIcon(area, tray, 5000);
@@ -122,16 +136,17 @@ int Choose(NotifyArea& area, const Tray& tray, int downs) {
   if (!traytest::WaitFor([&] { return !::IsWindowVisible(menu); })) return Fail("the menu stayed open");
   ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2);
   std::printf("chosen: item %d of the menu (%d x Down, Enter)\n", downs + 1, downs);
-  const std::optional<TrayIcon> after =
-      area.WaitForIcon(tray.window, kIconId, [&](const TrayIcon& i) { return i.tip != before->tip; });
-  if (!after) return Fail("the tooltip did not change");
-  std::printf("tooltip was %s, is now %s\n", Quoted(before->tip).c_str(), Quoted(after->tip).c_str());
-  std::optional<traytest::Balloon> balloon;
-  const bool shown = traytest::WaitFor(
-      [&] { return (balloon = area.ShownBalloon(tray.window, kIconId)) && balloon->text == after->tip; }, 15000);
-  if (!shown) return Fail("no balloon with the new state");
-  std::printf("balloon: title %s, text %s\n", Quoted(balloon->title).c_str(), Quoted(balloon->text).c_str());
-  return 0;
+  return WaitForChange(area, tray, *before);
+}
+
+// The wireless button pressed in the stand-in: the firmware's event reaches
+// the tray program through the bridge's relay.
+int Press(NotifyArea& area, const Tray& tray) {
+  const std::optional<TrayIcon> before = ShownIcon(area, tray, 5000);
+  if (!before) return Fail("the icon is not in the taskbar");
+  if (traytest::Fwsim("button") != 0) return Fail("the stand-in's tool did not press the button");
+  std::printf("the wireless button was pressed (fwsim button)\n");
+  return WaitForChange(area, tray, *before);
 }
 
 int End(NotifyArea& area, const Tray& tray) {
@@ -152,9 +167,9 @@ int End(NotifyArea& area, const Tray& tray) {
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   const int downs = argc > 2 ? std::atoi(argv[2]) : -1;
-  if (command != "icon" && command != "hover" && command != "menu" && command != "end" &&
+  if (command != "icon" && command != "hover" && command != "menu" && command != "end" && command != "press" &&
       !(command == "choose" && downs >= 0)) {
-    std::printf("usage: tray-demo icon | hover | menu | choose N | end\n");
+    std::printf("usage: tray-demo icon | hover | menu | choose N | press | end\n");
     return 2;
   }
   Tray tray;
@@ -165,5 +180,6 @@ int main(int argc, char** argv) {
   if (command == "hover") return Hover(area, tray);
   if (command == "menu") return Menu(tray);
   if (command == "choose") return Choose(area, tray, downs);
+  if (command == "press") return Press(area, tray);
   return End(area, tray);
 }

@@ -72,7 +72,9 @@ TEST_F(ServiceLogTest, LongMessageIsCutAndTheNextLineContinuesOnIt) {
   // 21 characters of stamp and spaces, 238 of the message, no line end.
   ASSERT_GE(text.size(), 259u);
   EXPECT_EQ(text.substr(21, 238), std::string(238, 'L'));
-  EXPECT_EQ(text.substr(259, 1), "0");  // the next stamp's first digit
+  // The next line's stamp ("hh:mm:ss") follows at once.
+  EXPECT_EQ(text.substr(261, 1), ":");
+  EXPECT_EQ(text.substr(264, 1), ":");
   EXPECT_EQ(text.find('\n'), text.size() - 1);
   EXPECT_EQ(text.substr(text.size() - 8), "  next\r\n");
 }
