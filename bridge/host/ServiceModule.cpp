@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <chrono>
 #include <vector>
 
 #include "bridge/host/CallLog.h"
@@ -158,9 +159,11 @@ const DWORD kRelayIds[] = {1, 4, 5};
 
 }  // namespace
 
+// Never destroyed: a late call on an RPC thread may still reach it while
+// the process exits.
 ServiceModule& ServiceModule::Instance() {
-  static ServiceModule module;
-  return module;
+  static ServiceModule* const module = new ServiceModule();
+  return *module;
 }
 
 std::string ServiceModule::ModulePath() const {
@@ -408,7 +411,8 @@ void WINAPI ServiceModule::ControlHandler(DWORD control) {
 }
 
 void ServiceModule::SelfStop() {
-  selfStopped_ = true;
+  // Once: every call after the limit ends here again.
+  if (selfStopped_.exchange(true)) return;
   if (serviceFlag_) ReportStatus(SERVICE_STOP_PENDING);
   StopHandling();
 }
@@ -486,9 +490,19 @@ void ServiceModule::DeleteTimerQueue(bool wait) {
   if (queue) ::DeleteTimerQueueEx(queue, wait ? INVALID_HANDLE_VALUE : nullptr);
 }
 
+void ServiceModule::CallStarted() {
+  std::lock_guard<std::mutex> lock(callsMutex_);
+  ++callsInProgress_;
+}
+
+void ServiceModule::CallEnded() {
+  std::lock_guard<std::mutex> lock(callsMutex_);
+  if (--callsInProgress_ == 0) callsDone_.notify_all();
+}
+
 void ServiceModule::WaitForCalls(DWORD timeoutMs) {
-  const DWORD start = ::GetTickCount();
-  while (callsInProgress_.load() > 0 && ::GetTickCount() - start < timeoutMs) ::Sleep(10);
+  std::unique_lock<std::mutex> lock(callsMutex_);
+  callsDone_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return callsInProgress_ <= 0; });
 }
 
 void ServiceModule::Run() {

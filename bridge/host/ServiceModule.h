@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -51,8 +52,8 @@ class ServiceModule {
   // Interface calls in progress; the run waits for them to return before
   // it revokes the class objects, so a call that stops the service still
   // reaches its client.
-  void CallStarted() { ++callsInProgress_; }
-  void CallEnded() { --callsInProgress_; }
+  void CallStarted();
+  void CallEnded();
 
   const std::string& ServiceName() const { return serviceName_; }
   std::string ModulePath() const;
@@ -84,7 +85,9 @@ class ServiceModule {
   std::atomic<DWORD> mainThreadId_{0};
   std::atomic<LONG> lockCount_{0};
   std::atomic<std::uint32_t> callCount_{0};
-  std::atomic<LONG> callsInProgress_{0};
+  std::mutex callsMutex_;  // guards callsInProgress_
+  std::condition_variable callsDone_;
+  LONG callsInProgress_ = 0;
   std::uint32_t instanceLimit_ = 0;
   LogFlags logFlags_;
   std::atomic<HANDLE> timerQueue_{nullptr};

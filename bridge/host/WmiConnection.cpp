@@ -24,9 +24,11 @@ DWORD MajorVersion() {
 
 }  // namespace
 
+// Never destroyed: a late call on an RPC thread may still use it while the
+// process exits.
 WmiConnection& WmiConnection::Instance() {
-  static WmiConnection instance;
-  return instance;
+  static WmiConnection* const instance = new WmiConnection();
+  return *instance;
 }
 
 WmiConnection::WmiConnection() : factory_(CreateInprocLocator) {}
