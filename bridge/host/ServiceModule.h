@@ -96,4 +96,14 @@ class ServiceModule {
   bool classRegistered_[2] = {false, false};
 };
 
+// Counts an interface call as in progress for as long as the method runs,
+// so that the run waits for it before it revokes the class objects.
+class CallScope {
+ public:
+  CallScope() { ServiceModule::Instance().CallStarted(); }
+  ~CallScope() { ServiceModule::Instance().CallEnded(); }
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+};
+
 }  // namespace vtq

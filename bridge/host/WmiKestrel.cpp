@@ -7,20 +7,11 @@
 #include "bridge/host/DataBlockRules.h"
 #include "bridge/host/KestrelLog.h"
 #include "bridge/host/ServiceLog.h"
+#include "bridge/host/ServiceModule.h"
 #include "bridge/relay/EventRelay.h"
 
 namespace vtq {
 namespace {
-
-// Counts the call as in progress for as long as the method runs, so that
-// the run waits for it before it revokes the class objects.
-class CallScope {
- public:
-  CallScope() { ServiceModule::Instance().CallStarted(); }
-  ~CallScope() { ServiceModule::Instance().CallEnded(); }
-  CallScope(const CallScope&) = delete;
-  CallScope& operator=(const CallScope&) = delete;
-};
 
 void Log(const std::string& text) {
   if (!text.empty()) WriteLog("%s", text.c_str());

@@ -5,21 +5,13 @@
 #include "bridge/host/CallLog.h"
 #include "bridge/host/MachineInfoReader.h"
 #include "bridge/host/ServiceLog.h"
+#include "bridge/host/ServiceModule.h"
 #include "bridge/relay/EventRelay.h"
 
 namespace vtq {
 namespace {
 
 unsigned long AsLog(HRESULT hr) { return static_cast<unsigned long>(static_cast<ULONG>(hr)); }
-
-// Counts the call as in progress for as long as the method runs.
-class CallScope {
- public:
-  CallScope() { ServiceModule::Instance().CallStarted(); }
-  ~CallScope() { ServiceModule::Instance().CallEnded(); }
-  CallScope(const CallScope&) = delete;
-  CallScope& operator=(const CallScope&) = delete;
-};
 
 // The end of every method: the instance limit.
 void CheckInstanceLimit() {
