@@ -23,11 +23,11 @@ bool TrayIcon::Send(IconMessage message, std::uint32_t flags) {
   return shell_.Notify(message, data_);
 }
 
-// An add carries the tooltip as well once there is one, so that an icon
-// added again is not left without it.
-std::uint32_t TrayIcon::AddFlags() const {
-  return kNifMessage | kNifIcon | (data_.tip.empty() ? 0 : kNifTip);
-}
+// Adds and a show carry the tooltip as well once there is one, so that an
+// icon added or shown again is not left without it.
+std::uint32_t TrayIcon::TipFlag() const { return data_.tip.empty() ? 0 : kNifTip; }
+
+std::uint32_t TrayIcon::AddFlags() const { return kNifMessage | kNifIcon | TipFlag(); }
 
 void TrayIcon::FirstDisplay(const RadioFlags& f, const Settings& settings, const TextTable& texts) {
   const std::string status = StatusText(f, texts);
@@ -94,7 +94,7 @@ void TrayIcon::Show() {
   data_.state = 0;
   data_.stateMask = kNisHidden;
   // Image and tooltip went only into the notify data while hidden.
-  hidden_ = !Send(IconMessage::kModify, kNifState | kNifIcon | (data_.tip.empty() ? 0 : kNifTip));
+  hidden_ = !Send(IconMessage::kModify, kNifState | kNifIcon | TipFlag());
 }
 
 void TrayIcon::AddAgain() {

@@ -109,6 +109,7 @@ class TrayIcon {
 
  private:
   bool Send(IconMessage message, std::uint32_t flags);
+  std::uint32_t TipFlag() const;
   std::uint32_t AddFlags() const;
 
   IconShell& shell_;

@@ -133,8 +133,7 @@ int main(int argc, char** argv) {
     std::printf("relay_bench: the stand-in's machine cannot be opened\n");
     return 1;
   }
-  if (bridgetest::QueryBridgeService().state == SERVICE_RUNNING) bridgetest::StopBridgeService();
-  if (bridgetest::Bridge("-Service") != 0) {
+  if (!bridgetest::RegisterBridgeService()) {
     std::printf("relay_bench: the bridge does not register\n");
     return 1;
   }

@@ -101,6 +101,17 @@ inline bool StopBridgeService() {
   return WaitFor([] { return QueryBridgeService().state == SERVICE_STOPPED; });
 }
 
+// This build's bridge registered as a service (a running one stopped
+// first), and removed again, so that a suite leaves the prefix as it found it.
+inline bool RegisterBridgeService() {
+  if (QueryBridgeService().state == SERVICE_RUNNING) StopBridgeService();
+  return Bridge("/Service") == 0;
+}
+inline void RemoveBridgeService() {
+  StopBridgeService();
+  Bridge("/UnregServer");
+}
+
 inline bool ProcessAlive(DWORD pid) {
   rm::UniqueHandle p(::OpenProcess(SYNCHRONIZE, FALSE, pid));
   return p && ::WaitForSingleObject(p.get(), 0) == WAIT_TIMEOUT;

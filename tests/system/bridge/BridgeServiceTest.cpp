@@ -23,12 +23,11 @@ constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80041008);
 class BridgeService : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_EQ(Bridge("/Service"), 0);
+    ASSERT_TRUE(RegisterBridgeService());
     if (StandInBuilt()) fwsimtest::RunTool("reset");
   }
   static void TearDownTestSuite() {
-    StopBridgeService();
-    Bridge("/UnregServer");
+    RemoveBridgeService();
     if (StandInBuilt()) fwsimtest::RunTool("reset");
   }
 

@@ -55,12 +55,11 @@ std::vector<std::string> CallLines() {
 class Kestrel : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_EQ(Bridge("/Service"), 0);
+    ASSERT_TRUE(RegisterBridgeService());
     if (StandInBuilt()) fwsimtest::RunTool("reset");
   }
   static void TearDownTestSuite() {
-    StopBridgeService();
-    Bridge("/UnregServer");
+    RemoveBridgeService();
     if (StandInBuilt()) fwsimtest::RunTool("reset");
   }
   void SetUp() override {

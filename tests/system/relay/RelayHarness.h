@@ -87,12 +87,10 @@ class RelaySystem : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     RemoveMarkerAndFolder();
-    if (bridgetest::QueryBridgeService().state == SERVICE_RUNNING) bridgetest::StopBridgeService();
-    ASSERT_EQ(bridgetest::Bridge("/Service"), 0);
+    ASSERT_TRUE(bridgetest::RegisterBridgeService());
   }
   static void TearDownTestSuite() {
-    bridgetest::StopBridgeService();
-    bridgetest::Bridge("/UnregServer");
+    bridgetest::RemoveBridgeService();
     RemoveMarkerAndFolder();
   }
 

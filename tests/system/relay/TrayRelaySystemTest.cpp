@@ -17,13 +17,9 @@ class TrayRelay : public traytest::TrayIconSystem {
  protected:
   static void SetUpTestSuite() {
     RemoveMarkerAndFolder();
-    if (bridgetest::QueryBridgeService().state == SERVICE_RUNNING) bridgetest::StopBridgeService();
-    ASSERT_EQ(bridgetest::Bridge("/Service"), 0);
+    ASSERT_TRUE(bridgetest::RegisterBridgeService());
   }
-  static void TearDownTestSuite() {
-    bridgetest::StopBridgeService();
-    bridgetest::Bridge("/UnregServer");
-  }
+  static void TearDownTestSuite() { bridgetest::RemoveBridgeService(); }
 
   void SetUp() override {
     TrayIconSystem::SetUp();

@@ -90,10 +90,7 @@ TEST_F(TrayIconSystem, TheSettingsMessageTheHideCommandANewTaskbarAndStrayKeys) 
 // With the bridge registered, the start asks it once to relay (its answer
 // is logged by result only), and the end tells it once with 0.
 TEST_F(TrayIconSystem, TheWatcherAsksTheBridgeOnceAtTheStartAndOnceAtTheEnd) {
-  if (bridgetest::QueryBridgeService().state == SERVICE_RUNNING) {
-    ASSERT_TRUE(bridgetest::StopBridgeService());
-  }
-  ASSERT_EQ(bridgetest::Bridge("-Service"), 0);
+  ASSERT_TRUE(bridgetest::RegisterBridgeService());
   ASSERT_TRUE(bridgetest::SetParameter("Settings", 3));
   ::DeleteFileA(bridgetest::LogFile().c_str());
   auto setupLines = [] {
