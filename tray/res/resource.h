@@ -4,6 +4,49 @@
 // Dialog templates
 #define IDD_NODEVICES 107
 #define IDD_TRAYWINDOW 129
+#define IDD_PROPERTIES 204
+#define IDD_SETTINGS_PAGE 205
+// The status page's six layouts
+#define IDD_STATUS_BOTH_BIOS 206
+#define IDD_STATUS_BOTH 207
+#define IDD_STATUS_WLAN_BIOS 208
+#define IDD_STATUS_WLAN 209
+#define IDD_STATUS_BT_BIOS 210
+#define IDD_STATUS_BT 211
+
+// Controls of the properties window: OK (1), Close/Cancel (2), Help (9)
+// and the tab control
+#define IDC_PROPS_HELP 9
+#define IDC_PROPS_TAB 1006
+
+// Controls of the settings page
+#define IDC_SET_GROUP_APP 1000
+#define IDC_SET_GROUP_BALLOONS 1001
+#define IDC_SET_HIDE_TRAY 1002
+#define IDC_SET_HIDE_BIOS 1003
+#define IDC_SET_NO_BALLOONS 1004
+#define IDC_SET_NO_FIRST_BALLOON 1005
+
+// Controls of the status page (the same ids in every layout)
+#define IDC_ST_GROUP_PANEL 1007
+#define IDC_ST_GROUP_DEVICES 1008
+#define IDC_ST_GROUP_BIOS 1009
+#define IDC_ST_WLAN_LABEL 1010
+#define IDC_ST_BT_LABEL 1011
+#define IDC_ST_WLAN_BUTTON 1012
+#define IDC_ST_BT_BUTTON 1013
+#define IDC_ST_WLAN_STATE 1014
+#define IDC_ST_BT_STATE 1015
+#define IDC_ST_BIOS_WLAN_LABEL 1016
+#define IDC_ST_BIOS_BT_LABEL 1017
+#define IDC_ST_BIOS_LANSW_LABEL 1018
+#define IDC_ST_BIOS_WLAN_VALUE 1019
+#define IDC_ST_BIOS_BT_VALUE 1020
+#define IDC_ST_BIOS_LANSW_VALUE 1021
+#define IDC_ST_PICTURE 1022
+#define IDC_ST_BOTH_BUTTON 1023
+#define IDC_ST_SUMMARY_STATE 1024
+#define IDC_ST_SUMMARY_REASON 1025
 
 // Controls of the no-device notice
 #define IDC_NODEV_DONTSHOW 1026
