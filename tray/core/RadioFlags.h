@@ -79,4 +79,16 @@ SwitchRequest ToggleBluetoothRequest(const RadioFlags& f);
 SwitchRequest AllRadiosOnRequest();
 SwitchRequest AllRadiosOffRequest();
 
+// What the windows need of the radio model: a consistent copy of the flags
+// and the switch. The tray program's RadioState is the one implementation.
+class RadioControl {
+ public:
+  virtual RadioFlags Flags() const = 0;
+  // True when the firmware accepted the request.
+  virtual bool SwitchRadios(const SwitchRequest& request) = 0;
+
+ protected:
+  ~RadioControl() = default;
+};
+
 }  // namespace rm

@@ -20,7 +20,7 @@
 
 namespace rm {
 
-class RadioState {
+class RadioState : public RadioControl {
  public:
   explicit RadioState(StartupDiagnostics& diagnostics);
   RadioState(const RadioState&) = delete;
@@ -37,10 +37,10 @@ class RadioState {
   // Main thread: sends the request; true when the firmware call returned
   // exactly S_OK. The flags follow only through the re-read that the
   // signalled wireless event causes.
-  bool SwitchRadios(const SwitchRequest& request);
+  bool SwitchRadios(const SwitchRequest& request) override;
 
   // Consistent copies, safe on any thread.
-  RadioFlags Flags() const;
+  RadioFlags Flags() const override;
   int ChangeKind() const;
   WirelessWord CurrentWord() const;
 

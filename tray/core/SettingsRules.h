@@ -26,6 +26,14 @@ struct SettingsValue {
 inline constexpr std::size_t kSettingsValueCount = 5;
 extern const SettingsValue kSettingsValues[kSettingsValueCount];
 
+// One value to store: the registry name, where it is held, the new value.
+struct SettingWrite {
+  const char* name;
+  std::uint32_t Settings::*member;
+  std::uint32_t value;
+  bool operator==(const SettingWrite& o) const { return name == o.name && member == o.member && value == o.value; }
+};
+
 // The registry type a setting must have (REG_DWORD).
 inline constexpr std::uint32_t kRegTypeDword = 4;
 

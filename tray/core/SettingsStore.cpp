@@ -83,6 +83,16 @@ bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const cha
   return SetDword(key.get(), name, value);
 }
 
+bool StoreSettings(Settings& settings, const std::vector<SettingWrite>& writes) {
+  const UniqueRegKey key = OpenSettingsKey();
+  if (!key) return false;
+  for (const SettingWrite& w : writes) {
+    settings.*w.member = w.value;
+    SetDword(key.get(), w.name, w.value);
+  }
+  return true;
+}
+
 bool WriteDebugInfo(const StartupDiagnostics& diagnostics) {
   const UniqueRegKey key = OpenSettingsKey();
   if (!key) return false;

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "tray/core/SettingsRules.h"
 #include "tray/core/StartupDiagnostics.h"
 
@@ -39,6 +41,11 @@ enum class StoreWhen {
 // value and writes it (by `when`). Returns whether a value was written.
 bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const char* name, std::uint32_t value,
                   StoreWhen when = StoreWhen::kChanged);
+
+// Opens the key once (never creates it); when it opens, sets each value of
+// `writes` in memory and writes it. Returns whether the key opened; the
+// in-memory settings are untouched when it did not.
+bool StoreSettings(Settings& settings, const std::vector<SettingWrite>& writes);
 
 // Writes StartupDiagnostics as the 56-byte REG_BINARY value DebugInfo to the
 // existing key (never creates it).

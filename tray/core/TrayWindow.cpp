@@ -1,5 +1,7 @@
 #include "tray/core/TrayWindow.h"
 
+#include <memory>
+
 #include "common/MessageNames.h"
 #include "common/SettingsNames.h"
 #include "tray/core/FirmwareWatcher.h"
@@ -110,6 +112,9 @@ void TrayWindow::UpdateDisplay() {
   // The change kind (wParam) does not matter here: every change the
   // watcher reports is shown the same way.
   icon_.UpdateDisplay(radios_.Flags(), AppSettings(), texts_);
+  if (properties_ && properties_->StatusPageWindow()) {
+    ::PostMessageA(properties_->StatusPageWindow(), kWmRadioStateChanged, 0, 0);
+  }
 }
 
 void TrayWindow::OnSettingsChanged() {
@@ -156,11 +161,32 @@ void TrayWindow::RunDefaultCommand() {
   if (id != static_cast<UINT>(-1)) ::SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
-// Command 101 and "ZARN_RADIOMINDER_OPENSTATPAGE" end here. The properties
-// window is not part of this build yet: until it is, opening it does
-// nothing, and there is never one to close.
-void TrayWindow::OpenPropertiesWindow() {}
-void TrayWindow::ClosePropertiesWindow() {}
+// Command 101 and "ZARN_RADIOMINDER_OPENSTATPAGE" end here. At most one
+// properties window: a further request brings it to the top. Its modal
+// loop keeps dispatching this window's messages.
+void TrayWindow::OpenPropertiesWindow() {
+  if (properties_) {
+    if (properties_->hwnd()) ::BringWindowToTop(properties_->hwnd());
+    return;
+  }
+  Settings& settings = AppSettings();
+  auto window = std::make_unique<PropertiesWindow>(Module().Instance(), radios_, settings);
+  properties_ = window.get();
+  window->Run(::GetActiveWindow());
+  properties_ = nullptr;
+  window.reset();
+  if (!hwnd()) return;  // the program ended meanwhile
+  // Clearing "Hide Status Tray Icon" shows a hidden icon again at once.
+  if (settings.hideSysTray) {
+    icon_.Hide();
+  } else {
+    icon_.Show();
+  }
+}
+
+void TrayWindow::ClosePropertiesWindow() {
+  if (properties_) properties_->CloseFromOutside();
+}
 
 void TrayWindow::HideIconForGood() {
   ClosePropertiesWindow();
@@ -169,6 +195,7 @@ void TrayWindow::HideIconForGood() {
 }
 
 void TrayWindow::EndProgram() {
+  ClosePropertiesWindow();
   // The watcher is stopped and joined before the window goes, so the
   // RadioState outlives it.
   if (watcherStarted_) StopWatcher(radios_);

@@ -13,6 +13,7 @@
 #include "tray/core/ShellNotifyIcon.h"
 #include "tray/core/TrayIcon.h"
 #include "tray/windows/Dialog.h"
+#include "tray/windows/PropertiesWindow.h"
 
 namespace rm {
 
@@ -68,6 +69,8 @@ class TrayWindow : public Dialog, public MessageFilter {
   bool inLoop_ = false;
   UINT msgOpenStatusPage_ = 0;
   UINT msgPropsChanged_ = 0;
+  // The open properties window; null when none.
+  PropertiesWindow* properties_ = nullptr;
 };
 
 }  // namespace rm

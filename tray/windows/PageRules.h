@@ -100,13 +100,6 @@ SettingsEnabling EnablingAfterHideTrayClick(bool hideTrayChecked);
 // A click on 1004: whether 1005 is enabled (not when 1004 is checked).
 bool FirstBalloonEnabledAfterBalloonsClick(bool noBalloonsChecked);
 
-// One value OK stores: the registry name, where it is held, the new value.
-struct SettingWrite {
-  const char* name;
-  std::uint32_t Settings::*member;
-  std::uint32_t value;
-  bool operator==(const SettingWrite& o) const { return name == o.name && member == o.member && value == o.value; }
-};
 // The values that differ between the check states read at OK (in check box
 // order) and the in-memory settings, in check box order.
 std::vector<SettingWrite> ChangedSettings(const Settings& current, const std::uint32_t (&pending)[kPageSettingCount]);

@@ -1,0 +1,52 @@
+// PageTabHost: a tab control that holds pages. It is bound to an existing
+// tab control (subclassed) and creates a container, a child of the tab
+// control over its display area, that parents the pages. Switching tabs
+// hides the old page and shows the new one; the container and the pages
+// carry WS_EX_CONTROLPARENT so the dialog manager's Tab key reaches the
+// controls of the visible page. Shared by the tray program's properties
+// window and the Control Panel applet.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "tray/windows/Subclass.h"
+
+namespace rm {
+
+class PageTabHost : public Subclass {
+ public:
+  PageTabHost() = default;
+  ~PageTabHost() override;
+
+  // Subclasses `tab`, creates the container and gives both
+  // WS_EX_CONTROLPARENT. False when the tab control cannot be bound.
+  bool Bind(HWND tab);
+  // Makes `page` a hidden child of the container and inserts a tab item
+  // with `text` at `index`. A null page leaves its tab empty.
+  void AddPage(HWND page, int index, const char* text);
+  // Shows the page of the tab control's current selection.
+  void SwitchToSelection();
+
+  HWND Container() const { return container_; }
+  int CurrentIndex() const { return current_; }
+  HWND CurrentPage() const { return currentPage_; }
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  static LRESULT CALLBACK ContainerProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT ContainerMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  RECT DisplayArea() const;
+  void SizeContainer();
+  void SizeCurrentPage();
+
+  HWND container_ = nullptr;
+  std::vector<HWND> pages_;
+  int current_ = -1;
+  HWND currentPage_ = nullptr;
+};
+
+}  // namespace rm

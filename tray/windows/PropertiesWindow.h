@@ -1,0 +1,67 @@
+// PropertiesWindow: the tray program's one full window, a modal dialog
+// (template 204) with two tabs, "Wireless Status" (a StatusPage in the
+// layout chosen at opening) and "Properties" (the SettingsPage), and the
+// buttons OK, Close/Cancel and Help. The tray window opens at most one,
+// forwards radio changes to its status page and may close it from outside
+// (result 0, nothing stored).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "tray/core/RadioFlags.h"
+#include "tray/core/SettingsRules.h"
+#include "tray/windows/Dialog.h"
+#include "tray/windows/PageTabHost.h"
+#include "tray/windows/SettingsPage.h"
+#include "tray/windows/StatusPage.h"
+
+namespace rm {
+
+// Dialog results.
+inline constexpr INT_PTR kPropsClosedFromOutside = 0;
+inline constexpr INT_PTR kPropsOk = IDOK;
+inline constexpr INT_PTR kPropsClosed = IDCANCEL;
+
+class PropertiesWindow : public Dialog {
+ public:
+  PropertiesWindow(HINSTANCE instance, RadioControl& radios, Settings& settings);
+
+  // Runs the modal loop; the dialog result (-1 when it could not be made).
+  INT_PTR Run(HWND owner);
+  // Ends the window with result 0; nothing is stored.
+  void CloseFromOutside();
+  // The status page in use; null before initialisation.
+  HWND StatusPageWindow() const { return statusPageWindow_; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+
+ private:
+  void CentreWindow();
+  void SetIcons();
+  void OnTabSelected(int index);
+  void Apply();
+  void CloseWithViewer();
+  StatusPage* PageForLayout(int layoutId);
+
+  HINSTANCE instance_;
+  RadioControl& radios_;
+  Settings& settings_;
+  PageTabHost tabs_;
+  HWND okButton_ = nullptr;
+  HWND secondButton_ = nullptr;
+  HWND helpButton_ = nullptr;
+  HWND statusPageWindow_ = nullptr;
+  HWND helpViewer_ = nullptr;
+  StatusPage statusPages_[6];
+  SettingsPage settingsPage_;
+  std::uint32_t pendingSettings_[kPageSettingCount] = {};
+  UniqueIcon largeIcon_;
+  UniqueIcon smallIcon_;
+};
+
+}  // namespace rm
