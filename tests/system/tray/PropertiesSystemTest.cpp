@@ -1,0 +1,239 @@
+// rmtray.exe's properties window, driven from another process as a user
+// would: opening it from the menu, the icon's double click and the
+// registered message; its tabs and buttons; what OK, Cancel and a close
+// from outside store; the status page's switches and how it follows the
+// firmware; Help.
+#include "tests/system/bridge/BridgeHarness.h"
+#include "tests/system/tray/PropertiesDriver.h"
+#include "tests/system/tray/TrayIconFixture.h"
+
+namespace {
+
+using namespace traytest;
+
+constexpr int kOk = 1, kSecond = 2, kHelp = 9;
+
+class PropertiesSystem : public TrayIconSystem {
+ protected:
+  // Starts rmtray and waits for its icon, shown or hidden.
+  void StartWithIcon(bool hidden) {
+    tray_ = StartTray();
+    window_ = WaitForTrayWindow(tray_);
+    ASSERT_NE(window_, nullptr);
+    area_.emplace();
+    ASSERT_TRUE(area_->ok());
+    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; },
+                                   15000));
+  }
+  HWND OpenByMessage() {
+    ::PostMessageA(window_, ::RegisterWindowMessageA(kOpenStatusPageMessage), 0, 0);
+    return WaitForPropertiesWindow(tray_.id());
+  }
+  int PropertiesWindows() const { return CountProcessWindows(tray_.id(), "#32770", kPropertiesTitle); }
+
+  static void DeleteSettingValue(const char* name) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, rm::kSettingsKeyPath, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    ::RegDeleteValueA(key, name);
+    ::RegCloseKey(key);
+  }
+};
+
+TEST_F(PropertiesSystem, OpensOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWhatChanged) {
+  StartAndWaitForIcon();
+  ChooseFromMenu(1);  // "Open Radio Minder"
+  HWND props = WaitForPropertiesWindow(tray_.id());
+  ASSERT_NE(props, nullptr);
+
+  // Every opening starts on the status tab: OK hidden, "Close", "Help".
+  EXPECT_EQ(::SendMessageA(TabControl(props), TCM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(SelectedTab(props), 0);
+  EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(props, kOk)));
+  EXPECT_EQ(TextOf(::GetDlgItem(props, kSecond)), L"Close");
+  EXPECT_EQ(TextOf(::GetDlgItem(props, kHelp)), L"Help");
+  // Both radios on, the firmware group shown (layout 206); the radios
+  // switch one by one here, so the row buttons show and 1023 does not.
+  EXPECT_EQ(ControlText(props, 1007), L"System Status");
+  EXPECT_EQ(ControlText(props, 1008), L"Device Status");
+  EXPECT_EQ(ControlText(props, 1024), L"On");
+  EXPECT_EQ(ControlText(props, 1025), L"");
+  EXPECT_EQ(ControlText(props, 1010), L"Wireless LAN");
+  EXPECT_EQ(ControlText(props, 1011), L"Bluetooth\u00AE");
+  EXPECT_EQ(ControlText(props, 1014), L"On");
+  EXPECT_EQ(ControlText(props, 1015), L"On");
+  EXPECT_EQ(ControlText(props, 1012), L"Turn Off");
+  EXPECT_EQ(ControlText(props, 1013), L"Turn Off");
+  EXPECT_TRUE(ControlVisible(props, 1012));
+  EXPECT_FALSE(ControlVisible(props, 1023));
+  EXPECT_EQ(ControlText(props, 1009), L"Current Computer Setup (BIOS) Settings");
+  EXPECT_EQ(ControlText(props, 1016), L"Wireless LAN");
+  EXPECT_EQ(ControlText(props, 1019), L"Enabled");
+  EXPECT_EQ(ControlText(props, 1020), L"Enabled");
+
+  // The settings tab: OK shown, "Cancel". A second open request brings the
+  // window up and keeps its tab.
+  ASSERT_TRUE(SelectTab(props, 1));
+  EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(props, kOk)));
+  EXPECT_EQ(TextOf(::GetDlgItem(props, kOk)), L"OK");
+  EXPECT_EQ(ControlText(props, 1002), L"Hide Status Tray Icon");
+  EXPECT_EQ(ControlText(props, 1000), L"Application Settings");
+  DWORD_PTR answer = 0;
+  ASSERT_NE(::SendMessageTimeoutA(window_, ::RegisterWindowMessageA(kOpenStatusPageMessage), 0, 0, SMTO_NORMAL,
+                                  10000, &answer),
+            0);
+  EXPECT_EQ(PropertiesWindows(), 1);
+  EXPECT_EQ(SelectedTab(props), 1);
+
+  // Enter on the settings tab is OK: only the changed value is written.
+  DeleteSettingValue("DisableBalloons");
+  Click(props, 1003);
+  PressKey(props, VK_RETURN);
+  ASSERT_TRUE(WaitForWindowGone(props));
+  EXPECT_EQ(ReadSetting("HideBIOSSettings").AsDword(), 1u);
+  EXPECT_FALSE(ReadSetting("DisableBalloons").exists);
+  EXPECT_EQ(ReadSetting("HideSysTray").AsDword(), 0u);
+
+  // The double click opens the window again, in the layout without the
+  // firmware group (207), on the status tab; Enter is Close there.
+  ::PostMessageA(window_, ::RegisterWindowMessageA("ZARN_RADIOMINDER_TRAYICON"), kIconId, WM_LBUTTONDBLCLK);
+  props = WaitForPropertiesWindow(tray_.id());
+  ASSERT_NE(props, nullptr);
+  EXPECT_EQ(SelectedTab(props), 0);
+  EXPECT_EQ(TextOf(::GetDlgItem(props, kSecond)), L"Close");
+  EXPECT_EQ(Control(props, 1009), nullptr);
+  EXPECT_EQ(Control(props, 1019), nullptr);
+  EXPECT_NE(Control(props, 1023), nullptr);
+  EXPECT_EQ(ControlText(props, 1024), L"On");
+  PressKey(props, VK_RETURN);
+  ASSERT_TRUE(WaitForWindowGone(props));
+  EXPECT_EQ(ReadSetting("HideBIOSSettings").AsDword(), 1u);
+  EXPECT_FALSE(ReadSetting("DisableBalloons").exists);
+  EndPromptly();
+}
+
+TEST_F(PropertiesSystem, CancelAndClosesFromOutsideStoreNothingAndClearingHideShowsTheIcon) {
+  for (const char* name : {"HideBIOSSettings", "DisableBalloons", "DisableFirstBalloon", "DoNotShowNoDevDlg"})
+    ASSERT_TRUE(WriteSettingDword(name, 0));
+  ASSERT_TRUE(WriteSettingDword("HideSysTray", 1));
+  StartWithIcon(/*hidden=*/true);
+
+  // Opened with the icon hidden: 1002 checked, the other three greyed.
+  HWND props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  ASSERT_TRUE(SelectTab(props, 1));
+  EXPECT_EQ(CheckState(props, 1002), BST_CHECKED);
+  for (int id : {1003, 1004, 1005}) EXPECT_FALSE(ControlEnabled(props, id)) << id;
+  Click(props, 1002);
+  for (int id : {1003, 1004, 1005}) EXPECT_TRUE(ControlEnabled(props, id)) << id;
+  Click(props, 1004);
+  EXPECT_FALSE(ControlEnabled(props, 1005));
+  // Cancel stores nothing.
+  Click(props, kSecond);
+  ASSERT_TRUE(WaitForWindowGone(props));
+  EXPECT_EQ(ReadSetting("HideSysTray").AsDword(), 1u);
+  EXPECT_EQ(ReadSetting("DisableBalloons").AsDword(), 0u);
+
+  // Another program's settings message closes the window; the check box
+  // changed meanwhile is not stored.
+  props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  ASSERT_TRUE(SelectTab(props, 1));
+  EXPECT_EQ(CheckState(props, 1004), BST_UNCHECKED);
+  Click(props, 1004);
+  BroadcastSettingsChanged();
+  ASSERT_TRUE(WaitForWindowGone(props));
+  EXPECT_EQ(ReadSetting("DisableBalloons").AsDword(), 0u);
+  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/true));
+
+  // Clearing "Hide Status Tray Icon" and OK: stored, and the icon is back.
+  props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  ASSERT_TRUE(SelectTab(props, 1));
+  Click(props, 1002);
+  Click(props, kOk);
+  ASSERT_TRUE(WaitForWindowGone(props));
+  EXPECT_EQ(ReadSetting("HideSysTray").AsDword(), 0u);
+  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/false));
+
+  // The hide command closes an open window before it hides the icon.
+  props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);
+  ASSERT_TRUE(WaitForWindowGone(props));
+  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/true));
+  EXPECT_EQ(ReadSetting("HideSysTray").AsDword(), 1u);
+  EXPECT_EQ(ReadSetting("DisableBalloons").AsDword(), 0u);
+  EndWithCommandOne(tray_, window_);
+}
+
+// The status page's buttons switch the simulated radios and the page follows
+// every change, also those made with the stand-in's tool, which reach the
+// tray program through the bridge's relay.
+TEST_F(PropertiesSystem, TheStatusPageSwitchesTheRadiosAndFollowsTheFirmware) {
+  ASSERT_TRUE(bridgetest::RegisterBridgeService());
+  ASSERT_EQ(Fwsim("set separate-switching off"), 0);
+  StartAndWaitForIcon();
+  HWND props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  auto pageShows = [&](const wchar_t* state, const wchar_t* reason, const wchar_t* both) {
+    return WaitFor([&] {
+      return ControlText(props, 1024) == state && ControlText(props, 1025) == reason &&
+             ControlText(props, 1023) == both;
+    });
+  };
+  EXPECT_TRUE(ControlVisible(props, 1023));
+  EXPECT_FALSE(ControlVisible(props, 1012));
+  EXPECT_FALSE(ControlVisible(props, 1013));
+  EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
+
+  Click(props, 1023);
+  ASSERT_TRUE(WaitFor([] { return !WlanOn(FwsimWirelessWord()) && !BluetoothOn(FwsimWirelessWord()); }));
+  EXPECT_TRUE(pageShows(L"Off", L"User Selection", L"Turn Both On"));
+  EXPECT_EQ(ControlText(props, 1014), L"Off");
+  EXPECT_EQ(ControlText(props, 1015), L"Off");
+
+  // With one radio on the button reads "Turn Both On", and does so.
+  Click(props, 1023);
+  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }));
+  EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
+  ASSERT_EQ(Fwsim("set bluetooth-selected off"), 0);
+  ASSERT_TRUE(WaitFor([&] { return ControlText(props, 1015) == L"Off"; }));
+  EXPECT_EQ(ControlText(props, 1023), L"Turn Both On");
+  Click(props, 1023);
+  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }));
+  EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
+
+  // The wireless button, pressed on the notebook, disables both rows and
+  // the both-radios button; the firmware group keeps its values.
+  ASSERT_EQ(Fwsim("button"), 0);
+  EXPECT_TRUE(WaitFor([&] { return ControlText(props, 1025) == L"Wireless Button"; }));
+  EXPECT_EQ(ControlText(props, 1024), L"Disabled");
+  EXPECT_EQ(ControlText(props, 1014), L"Disabled");
+  EXPECT_EQ(ControlText(props, 1015), L"Disabled");
+  EXPECT_FALSE(ControlEnabled(props, 1023));
+  EXPECT_EQ(ControlText(props, 1019), L"Enabled");
+  ASSERT_EQ(Fwsim("button"), 0);
+  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(props, 1023); }));
+
+  Click(props, kSecond);
+  ASSERT_TRUE(WaitForWindowGone(props));
+  EndWithCommandOne(tray_, window_);
+  bridgetest::RemoveBridgeService();
+}
+
+TEST_F(PropertiesSystem, HelpOpensOneViewerThatCloseCloses) {
+  StartAndWaitForIcon();
+  HWND props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  Click(props, kHelp);
+  ASSERT_TRUE(WaitFor([&] { return CountProcessWindows(tray_.id(), "HH Parent") == 1; }));
+  Click(props, kHelp);
+  EXPECT_EQ(CountProcessWindows(tray_.id(), "HH Parent"), 1);
+  EXPECT_EQ(PropertiesWindows(), 1);
+  Click(props, kSecond);
+  ASSERT_TRUE(WaitForWindowGone(props));
+  EXPECT_TRUE(WaitFor([&] { return CountProcessWindows(tray_.id(), "HH Parent") == 0; }));
+  EndWithCommandOne(tray_, window_);
+}
+
+}  // namespace
