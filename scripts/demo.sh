@@ -139,6 +139,19 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
   tray_demo menu
   tray_shot tray-all-off "the icon's image for radios off, with the balloon: WLAN Off, Bluetooth Off" choose 5
   wireless_word
+
+  step "Choosing \"Turn On All Devices\", then opening the properties window"
+  tray_demo menu
+  tray_demo choose 4
+  tray_shot props-status-206 "the properties window's \"Wireless Status\" tab: both radios on, the firmware setup group (layout 206)" open
+  tray_shot props-settings "the \"Properties\" tab: the four settings, OK and Cancel" tab 1
+  tray_demo tab 0
+  step "Help: the product's help on its overview topic"
+  tray_shot help-viewer "the help viewer on \"What is the Zarn Radio Minder\" (Wine's viewer may leave the page blank without its HTML engine)" help
+  tray_demo close
+  step "Turning both radios off again from the menu"
+  tray_demo menu
+  tray_demo choose 5
 fi
 
 if [ -f "$build/bridge/vtqwmi.exe" ] && [ -f "$build/tests/machineinfo-demo.exe" ]; then
@@ -152,6 +165,29 @@ if [ -n "$tray_pid" ]; then
   tray_demo end || kill "$tray_pid" 2>/dev/null
   wait "$tray_pid" 2>/dev/null
 fi
+# layout_shot PROFILE HIDE LAYOUT WHAT: the status tab on a machine of that
+# profile with HideBIOSSettings HIDE, in a fresh tray program.
+layout_shot() {
+  fwsim profile "$1" >/dev/null
+  "$WINE" reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d "$2" /f >/dev/null
+  "$WINE" "$build/tray/rmtray.exe" &
+  local pid=$!
+  tray_shot "props-status-$3" "$4" open
+  tray_demo close
+  tray_demo end >/dev/null || kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
+if [ -n "$tray_pid" ]; then
+  step "The other five layouts of the status tab"
+  layout_shot both 1 207 "both radios, \"Hide BIOS Settings Information\" set: no firmware group (layout 207)"
+  layout_shot wlan 0 208 "wireless LAN alone, with the firmware group (layout 208)"
+  layout_shot wlan 1 209 "wireless LAN alone, without the firmware group (layout 209)"
+  layout_shot bluetooth 0 210 "Bluetooth alone, with the firmware group (layout 210)"
+  layout_shot bluetooth 1 211 "Bluetooth alone, without the firmware group (layout 211)"
+  "$WINE" reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d 0 /f >/dev/null
+  fwsim profile both >/dev/null
+fi
+
 if [ -f "$build/bridge/vtqwmi.exe" ]; then
   step "Removing the bridge service"
   "$WINE" sc stop vtqwmi >/dev/null 2>&1

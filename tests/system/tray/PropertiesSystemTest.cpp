@@ -25,6 +25,10 @@ class PropertiesSystem : public TrayIconSystem {
     ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; },
                                    15000));
   }
+  bool WaitForHidden(bool hidden) {
+    return area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; })
+        .has_value();
+  }
   HWND OpenByMessage() {
     ::PostMessageA(window_, ::RegisterWindowMessageA(kOpenStatusPageMessage), 0, 0);
     return WaitForPropertiesWindow(tray_.id());
@@ -143,7 +147,7 @@ TEST_F(PropertiesSystem, CancelAndClosesFromOutsideStoreNothingAndClearingHideSh
   BroadcastSettingsChanged();
   ASSERT_TRUE(WaitForWindowGone(props));
   EXPECT_EQ(ReadSetting("DisableBalloons").AsDword(), 0u);
-  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/true));
+  EXPECT_TRUE(WaitForHidden(true));
 
   // Clearing "Hide Status Tray Icon" and OK: stored, and the icon is back.
   props = OpenByMessage();
@@ -160,7 +164,7 @@ TEST_F(PropertiesSystem, CancelAndClosesFromOutsideStoreNothingAndClearingHideSh
   ASSERT_NE(props, nullptr);
   ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);
   ASSERT_TRUE(WaitForWindowGone(props));
-  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/true));
+  EXPECT_TRUE(WaitForHidden(true));
   EXPECT_EQ(ReadSetting("HideSysTray").AsDword(), 1u);
   EXPECT_EQ(ReadSetting("DisableBalloons").AsDword(), 0u);
   EndWithCommandOne(tray_, window_);

@@ -9,6 +9,11 @@
 //   choose N  N times Down, then Enter on the open menu; the cursor off the
 //             taskbar; the new tooltip and balloon
 //   end       command 1 to the tray window; rmtray.exe ends and its icon goes
+//   open      "ZARN_RADIOMINDER_OPENSTATPAGE" to the tray window; the
+//             properties window open, with its status page's texts
+//   tab N     the properties window's tab N selected
+//   help      the properties window's Help pressed; the help viewer open
+//   close     the properties window's Close/Cancel pressed; it has gone
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -19,6 +24,7 @@
 #include <string>
 
 #include "tests/system/tray/NotifyArea.h"
+#include "tests/system/tray/PropertiesDriver.h"
 
 namespace {
 
@@ -162,18 +168,66 @@ int End(NotifyArea& area, const Tray& tray) {
   return 0;
 }
 
+HWND PropertiesWindow(const Tray& tray) { return traytest::WaitForPropertiesWindow(tray.pid, 5000); }
+
+int Open(const Tray& tray) {
+  ::PostMessageA(tray.window, ::RegisterWindowMessageA(traytest::kOpenStatusPageMessage), 0, 0);
+  const HWND props = traytest::WaitForPropertiesWindow(tray.pid);
+  if (!props) return Fail("no properties window after the open message");
+  std::printf("the properties window is open; status: %s %s", Quoted(traytest::ControlText(props, 1024)).c_str(),
+              Quoted(traytest::ControlText(props, 1025)).c_str());
+  for (int id : {1014, 1015}) {
+    if (traytest::Control(props, id)) std::printf(", row %d %s", id, Quoted(traytest::ControlText(props, id)).c_str());
+  }
+  std::printf(", firmware group %s\n", traytest::Control(props, 1009) ? "shown" : "hidden");
+  return 0;
+}
+
+int Tab(const Tray& tray, int index) {
+  const HWND props = PropertiesWindow(tray);
+  if (!props) return Fail("the properties window is not open");
+  if (!traytest::SelectTab(props, index)) return Fail("the tab did not change");
+  std::printf("tab %d selected; the second button reads %s\n", index,
+              Quoted(traytest::TextOf(::GetDlgItem(props, 2))).c_str());
+  return 0;
+}
+
+int Help(const Tray& tray) {
+  const HWND props = PropertiesWindow(tray);
+  if (!props) return Fail("the properties window is not open");
+  traytest::Click(props, 9);
+  const HWND viewer = traytest::WaitForProcessWindow(tray.pid, "HH Parent");
+  if (!viewer) return Fail("no help viewer after Help");
+  std::printf("the help viewer is open: %s\n", Quoted(traytest::TextOf(viewer)).c_str());
+  return 0;
+}
+
+int Close(const Tray& tray) {
+  const HWND props = PropertiesWindow(tray);
+  if (!props) return Fail("the properties window is not open");
+  traytest::Click(props, 2);
+  if (!traytest::WaitForWindowGone(props)) return Fail("the properties window stayed open");
+  std::printf("the properties window has closed\n");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   const int downs = argc > 2 ? std::atoi(argv[2]) : -1;
-  if (command != "icon" && command != "hover" && command != "menu" && command != "end" && command != "press" &&
-      !(command == "choose" && downs >= 0)) {
-    std::printf("usage: tray-demo icon | hover | menu | choose N | press | end\n");
+  const bool simple = command == "icon" || command == "hover" || command == "menu" || command == "end" ||
+                      command == "press" || command == "open" || command == "help" || command == "close";
+  if (!simple && !((command == "choose" || command == "tab") && downs >= 0)) {
+    std::printf("usage: tray-demo icon | hover | menu | choose N | press | end | open | tab N | help | close\n");
     return 2;
   }
   Tray tray;
   if (!FindTray(&tray)) return Fail("rmtray.exe and its tray window were not found");
+  if (command == "open") return Open(tray);
+  if (command == "tab") return Tab(tray, downs);
+  if (command == "help") return Help(tray);
+  if (command == "close") return Close(tray);
   NotifyArea area;
   if (!area.ok()) return Fail("the taskbar's explorer cannot be read");
   if (command == "icon") return Icon(area, tray);

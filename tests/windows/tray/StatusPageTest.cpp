@@ -1,0 +1,183 @@
+// The status page in this process, from the layouts of rmtray.exe, over a
+// radio model whose flags the test sets: for each layout and the cases that
+// matter, the texts, colours, enabled and visible states of every section;
+// the refresh message; and the requests its buttons send.
+#include "tray/windows/StatusPage.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/windows/tray/TraySupport.h"
+
+namespace {
+
+class FakeRadios : public rm::RadioControl {
+ public:
+  rm::RadioFlags Flags() const override { return flags; }
+  bool SwitchRadios(const rm::SwitchRequest& request) override {
+    requests.push_back(request);
+    return true;
+  }
+  rm::RadioFlags flags;
+  std::vector<rm::SwitchRequest> requests;
+};
+
+constexpr COLORREF kBlue = 0x00CD0000;
+const COLORREF kGrey = ::GetSysColor(COLOR_GRAYTEXT);
+
+// What one control shows: its text (UTF-8), its text colour when it colours itself
+// (0xFFFFFFFF: answered with the dialog's default colours), enabled and
+// visible. An empty expectation text with `absent` means no such control.
+struct Shown {
+  int id;
+  const char* text;
+  COLORREF color;
+  bool enabled = true;
+  bool visible = true;
+  bool absent = false;
+};
+constexpr COLORREF kPlain = 0xFFFFFFFF;
+Shown Absent(int id) { return {id, "", kPlain, false, false, true}; }
+
+struct Case {
+  const char* name;
+  int layout;
+  rm::WirelessWord word;  // bytes 0, 1, 2
+  std::vector<Shown> shown;
+};
+
+class StatusPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = ::LoadLibraryExA(traytest::TrayExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module_, nullptr);
+    parent_ = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(parent_, nullptr);
+    dc_ = ::CreateCompatibleDC(nullptr);
+  }
+  void TearDown() override {
+    ::DeleteDC(dc_);
+    ::DestroyWindow(parent_);
+    if (module_) ::FreeLibrary(module_);
+  }
+
+  // The text colour that the page's answer to the control's colour request
+  // sets; kPlain when the answer is the dialog manager's default (a solid
+  // brush), not a self-colouring label's hollow one.
+  COLORREF ColorOf(HWND page, HWND control) {
+    ::SetTextColor(dc_, RGB(1, 2, 3));
+    const auto brush = reinterpret_cast<HGDIOBJ>(::SendMessageA(
+        page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc_), reinterpret_cast<LPARAM>(control)));
+    if (brush != ::GetStockObject(NULL_BRUSH)) return kPlain;
+    return ::GetTextColor(dc_);
+  }
+
+  void Expect(HWND page, const std::vector<Shown>& shown, const char* name) {
+    for (const Shown& s : shown) {
+      const HWND c = ::GetDlgItem(page, s.id);
+      SCOPED_TRACE(std::string(name) + ", control " + std::to_string(s.id));
+      if (s.absent) {
+        EXPECT_EQ(c, nullptr);
+        continue;
+      }
+      ASSERT_NE(c, nullptr);
+      wchar_t text[128] = {};
+      ::GetWindowTextW(c, text, 128);
+      wchar_t expected[128] = {};
+      ::MultiByteToWideChar(CP_UTF8, 0, s.text, -1, expected, 128);
+      EXPECT_STREQ(text, expected);
+      EXPECT_EQ(ColorOf(page, c), s.color);
+      EXPECT_EQ(::IsWindowEnabled(c) != FALSE, s.enabled);
+      EXPECT_EQ((::GetWindowLongPtrA(c, GWL_STYLE) & WS_VISIBLE) != 0, s.visible);
+    }
+  }
+
+  HMODULE module_ = nullptr;
+  HWND parent_ = nullptr;
+  HDC dc_ = nullptr;
+  FakeRadios radios_;
+};
+
+// Word bytes: 0 presence and LAN switching, 1 wireless LAN, 2 Bluetooth.
+const Case kCases[] = {
+    {"both on, switched together", 206, {0x03, 0x0D, 0x0D, 0},
+     {{1007, "System Status", kPlain}, {1024, "On", kBlue}, {1025, "", kPlain},
+      {1010, "Wireless LAN", kPlain}, {1014, "On", kBlue}, {1012, "Turn Off", kPlain, true, false},
+      {1011, "Bluetooth\u00AE", kPlain}, {1015, "On", kBlue}, {1013, "Turn Off", kPlain, true, false},
+      {1023, "Turn Both Off", kPlain}, {1009, "Current Computer Setup (BIOS) Settings", kPlain},
+      {1016, "Wireless LAN", kPlain}, {1019, "Enabled", kBlue}, {1017, "Bluetooth\u00AE", kPlain},
+      {1020, "Enabled", kBlue}, {1018, "", kPlain}, {1021, "", kPlain}}},
+    {"LAN switching holds the wireless LAN off, both radios", 206, {0x1B, 0x1C, 0x0C, 0},
+     {{1024, "Disabled", 0}, {1025, "BIOS Settings", kPlain}, {1014, "Disabled", 0},
+      {1012, "Turn Off", kPlain, false, false}, {1015, "Off", 0}, {1013, "Turn On", kPlain, true, false},
+      {1023, "Turn Both On", kPlain}, {1018, "LAN - WLAN Switching", kPlain}, {1021, "Enabled", kBlue}}},
+    {"LAN switching holds the wireless LAN off, wireless LAN alone", 208, {0x19, 0x1C, 0x00, 0},
+     {{1024, "Disabled", 0}, {1025, "LAN Switching", kPlain}, {1014, "Disabled", 0},
+      {1012, "Turn Off", kPlain, false, true}, Absent(1011), Absent(1013), Absent(1023), Absent(1017),
+      {1019, "Enabled", kBlue}, {1021, "Enabled", kBlue}}},
+    {"wireless LAN off in setup, Bluetooth merely off", 206, {0x03, 0x08, 0x0C, 0},
+     {{1024, "Disabled", 0}, {1025, "BIOS Settings", kPlain}, {1019, "Disabled", 0}, {1020, "Enabled", kBlue}}},
+    {"the wireless button holds both, switched one by one", 206, {0x23, 0x05, 0x05, 0},
+     {{1024, "Disabled", 0}, {1025, "Wireless Button", kPlain}, {1014, "Disabled", 0},
+      {1012, "Turn Off", kPlain, false, true}, {1015, "Disabled", 0}, {1013, "Turn Off", kPlain, false, true},
+      {1023, "Turn Both Off", kPlain, false, false}, {1019, "Enabled", kBlue}, {1020, "Enabled", kBlue}}},
+    {"both radios without the firmware group", 207, {0x03, 0x0D, 0x0C, 0},
+     {{1024, "On", kBlue}, {1015, "Off", 0}, {1023, "Turn Both On", kPlain}, Absent(1009), Absent(1019),
+      Absent(1020)}},
+    {"wireless LAN alone, off by the user", 209, {0x01, 0x0C, 0x00, 0},
+     {{1024, "Off", 0}, {1025, "User Selection", kPlain}, {1014, "Off", 0}, {1012, "Turn On", kPlain},
+      Absent(1009)}},
+    {"Bluetooth alone with the firmware group", 210, {0x02, 0x00, 0x0D, 0},
+     {{1024, "On", kBlue}, {1015, "On", kBlue}, {1013, "Turn Off", kPlain}, Absent(1010), Absent(1012),
+      {1009, "Current Computer Setup (BIOS) Settings", kPlain}, {1017, "Bluetooth\u00AE", kPlain},
+      {1020, "Enabled", kBlue}, Absent(1016)}},
+    {"Bluetooth alone, off in setup", 211, {0x02, 0x00, 0x08, 0},
+     {{1024, "Disabled", 0}, {1025, "BIOS Settings", kPlain}, {1015, "Disabled", 0},
+      {1013, "Turn Off", kPlain, false, true}, Absent(1020)}},
+};
+
+TEST_F(StatusPageTest, EachLayoutShowsWhatTheRulesSay) {
+  for (const Case& c : kCases) {
+    radios_.flags = rm::RadioFlags::Decode(c.word);
+    rm::StatusPage page(module_, c.layout);
+    const HWND window = page.Create(parent_, radios_);
+    ASSERT_NE(window, nullptr) << c.name;
+    std::vector<Shown> shown = c.shown;
+    for (Shown& s : shown) {
+      if (s.color == 0) s.color = kGrey;  // 0 in the table stands for grey
+    }
+    Expect(window, shown, c.name);
+    ::DestroyWindow(window);
+  }
+}
+
+TEST_F(StatusPageTest, FollowsTheRadiosButKeepsTheFirmwareGroupAndSendsOneRequestPerClick) {
+  radios_.flags = rm::RadioFlags::Decode({0x03, 0x0D, 0x0D, 0});
+  rm::StatusPage page(module_, 206);
+  const HWND window = page.Create(parent_, radios_);
+  ASSERT_NE(window, nullptr);
+
+  // Bluetooth off, the wireless LAN's setup value gone: the rows follow at
+  // the refresh message, the firmware group keeps what it showed.
+  radios_.flags = rm::RadioFlags::Decode({0x03, 0x09, 0x0C, 0});
+  EXPECT_EQ(::SendMessageA(window, 0x8001, 0, 0), 1);
+  Expect(window,
+         {{1024, "Disabled", kGrey}, {1025, "BIOS Settings", kPlain}, {1014, "Disabled", kGrey},
+          {1015, "Off", kGrey}, {1013, "Turn On", kPlain, true, false}, {1023, "Turn Both On", kPlain},
+          {1019, "Enabled", kBlue}},
+         "after the refresh");
+  EXPECT_TRUE(radios_.requests.empty());
+
+  // The clicks: the row buttons toggle their radio, 1023 with one radio on
+  // turns both on; nothing changes on the page until the next refresh.
+  radios_.flags = rm::RadioFlags::Decode({0x23, 0x0D, 0x0C, 0});
+  for (int id : {1012, 1013, 1023}) ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  const std::vector<rm::SwitchRequest> expected = {{0x00, 0x01, 0, 0}, {0x02, 0x02, 0, 0}, {0x08, 0x08, 0, 0}};
+  EXPECT_EQ(radios_.requests, expected);
+  Expect(window, {{1015, "Off", kGrey}, {1023, "Turn Both On", kPlain}}, "after the clicks");
+  ::DestroyWindow(window);
+}
+
+}  // namespace
