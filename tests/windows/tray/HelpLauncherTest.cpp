@@ -115,6 +115,7 @@ class RegistrationRemoved {
 // any path: the per-program DLL override, which the loader reads at each load,
 // so the child can lift it again.
 constexpr char kChildName[] = "help_without_control.exe";
+constexpr char kChildSettings[] = "Software\\Wine\\AppDefaults\\help_without_control.exe";
 constexpr char kChildOverrides[] = "Software\\Wine\\AppDefaults\\help_without_control.exe\\DllOverrides";
 constexpr char kControlName[] = "hhctrl.ocx";
 
@@ -140,7 +141,7 @@ int RunWithoutControl(const char* testName) {
     if (child.WaitExit(60000, &code)) result = static_cast<int>(code);
   }
   overrides.reset();
-  ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\help_without_control.exe");
+  ::RegDeleteTreeA(HKEY_CURRENT_USER, kChildSettings);
   ::DeleteFileA(copy.c_str());
   return result;
 }
