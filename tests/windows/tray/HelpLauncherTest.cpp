@@ -1,0 +1,251 @@
+// ShowHelp under Wine: one help viewer on the product's help file per caller
+// until the user closes it, and nothing at all without the HTML Help control.
+//
+// Wine's viewer finds a bare file name only in the current directory and in
+// C:\windows\help (not beside the program), so the tests run with the folder
+// of rmtray.exe, where the build puts the help file, as current directory.
+#include "tray/windows/HelpLauncher.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/windows/tray/TraySupport.h"
+
+namespace {
+
+constexpr char kViewerClass[] = "HH Parent";
+// Set in the environment of the child that runs without the control.
+constexpr char kWithoutControlMarker[] = "RM_HELP_WITHOUT_CONTROL";
+constexpr char kControlServerKey[] = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
+
+// Top-level help viewers of this process.
+std::vector<HWND> Viewers() {
+  std::vector<HWND> found;
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        char cls[64] = {};
+        DWORD pid = 0;
+        ::GetClassNameA(hwnd, cls, sizeof cls);
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == ::GetCurrentProcessId() && std::string(cls) == kViewerClass) {
+          reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char cls[64] = {};
+  ::GetClassNameA(hwnd, cls, sizeof cls);
+  return cls;
+}
+
+// The top-level entries of the viewer's table of contents.
+std::vector<std::string> ContentsOf(HWND viewer) {
+  HWND tree = nullptr;
+  ::EnumChildWindows(
+      viewer,
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        if (ClassOf(hwnd) != WC_TREEVIEWA) return TRUE;
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&tree));
+  std::vector<std::string> entries;
+  if (!tree) return entries;
+  for (auto item = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;
+       item = reinterpret_cast<HTREEITEM>(
+           ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    char text[128] = {};
+    TVITEMA tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    entries.emplace_back(text);
+  }
+  return entries;
+}
+
+// Waits for `condition`, dispatching this thread's messages meanwhile.
+bool PumpUntil(const std::function<bool()>& condition) {
+  return traytest::WaitFor([&] {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    return condition();
+  });
+}
+
+// The HTML Help control's registration (the default value of its
+// InprocServer32 key), removed for the object's lifetime. The key belongs to
+// the build tree's whole prefix, so it is restored whatever happens.
+class RegistrationRemoved {
+ public:
+  RegistrationRemoved() {
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, kControlServerKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key_.put()) !=
+        ERROR_SUCCESS) {
+      return;
+    }
+    size_ = sizeof data_;
+    if (::RegQueryValueExA(key_.get(), nullptr, nullptr, &type_, data_, &size_) != ERROR_SUCCESS) return;
+    removed_ = ::RegDeleteValueA(key_.get(), nullptr) == ERROR_SUCCESS;
+  }
+  ~RegistrationRemoved() {
+    if (removed_) ::RegSetValueExA(key_.get(), nullptr, 0, type_, data_, size_);
+  }
+  bool removed() const { return removed_; }
+
+ private:
+  rm::UniqueRegKey key_;
+  BYTE data_[1024] = {};
+  DWORD size_ = 0;
+  DWORD type_ = REG_NONE;
+  bool removed_ = false;
+};
+
+// The child that runs without the control is a copy of this program under
+// its own name, for which Wine's loader is told to refuse the control under
+// any path: the per-program DLL override, which the loader reads at each load,
+// so the child can lift it again.
+constexpr char kChildName[] = "help_without_control.exe";
+constexpr char kChildSettings[] = "Software\\Wine\\AppDefaults\\help_without_control.exe";
+constexpr char kChildOverrides[] = "Software\\Wine\\AppDefaults\\help_without_control.exe\\DllOverrides";
+constexpr char kControlName[] = "hhctrl.ocx";
+
+// Runs `testName` in the child; its exit code, or -1 when it did not run or
+// end in time.
+int RunWithoutControl(const char* testName) {
+  char exe[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string copy = exe;
+  copy = copy.substr(0, copy.find_last_of("\\/") + 1) + kChildName;
+  if (!::CopyFileA(exe, copy.c_str(), FALSE)) return -1;
+  int result = -1;
+  rm::UniqueRegKey overrides;
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, kChildOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, overrides.put(),
+                        nullptr) == ERROR_SUCCESS &&
+      ::RegSetValueExA(overrides.get(), kControlName, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1) ==
+          ERROR_SUCCESS) {
+    ::SetEnvironmentVariableA(kWithoutControlMarker, "1");
+    traytest::Process child =
+        traytest::Process::Start(copy, std::string("--gtest_filter=HelpLauncherTest.") + testName);
+    ::SetEnvironmentVariableA(kWithoutControlMarker, nullptr);
+    DWORD code = 0;
+    if (child.WaitExit(60000, &code)) result = static_cast<int>(code);
+  }
+  overrides.reset();
+  ::RegDeleteTreeA(HKEY_CURRENT_USER, kChildSettings);
+  ::DeleteFileA(copy.c_str());
+  return result;
+}
+
+class HelpLauncherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::GetCurrentDirectoryA(MAX_PATH, savedDirectory_);
+    ASSERT_TRUE(::SetCurrentDirectoryA(traytest::BuildPath("tray").c_str()));
+    caller_ = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(caller_, nullptr);
+  }
+  void TearDown() override {
+    for (HWND viewer : Viewers()) ::SendMessageA(viewer, WM_CLOSE, 0, 0);
+    if (caller_) ::DestroyWindow(caller_);
+    ::SetCurrentDirectoryA(savedDirectory_);
+  }
+
+  HWND caller_ = nullptr;
+  char savedDirectory_[MAX_PATH] = {};
+};
+
+TEST_F(HelpLauncherTest, OneViewerUntilTheUserClosesItThenANewOne) {
+  EXPECT_STREQ(rm::kHelpTopic, "zarn_Radio_Minder_Help.chm::/WhatIs.htm");
+  ASSERT_NE(::GetFileAttributesA(traytest::BuildPath("tray/zarn_Radio_Minder_Help.chm").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+
+  // While the kept handle is a live window, Help calls nothing.
+  HWND viewer = caller_;
+  rm::ShowHelp(caller_, &viewer);
+  EXPECT_EQ(viewer, caller_);
+  EXPECT_TRUE(Viewers().empty());
+
+  viewer = nullptr;
+  rm::ShowHelp(caller_, &viewer);
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(ClassOf(viewer), kViewerClass);
+  EXPECT_EQ(traytest::WindowText(viewer), "Zarn Radio Minder Help");
+  EXPECT_EQ(::GetWindow(viewer, GW_OWNER), caller_);
+  EXPECT_EQ(Viewers(), std::vector<HWND>{viewer});
+  const std::vector<std::string> contents = {"What is the Zarn Radio Minder?", "The tray icon and its menu",
+                                             "The Wireless Status page", "The Properties page",
+                                             "Settings in Control Panel"};
+  EXPECT_EQ(ContentsOf(viewer), contents);
+
+  // A second press while it is open changes nothing. (Wine's viewer answers
+  // a second call for the same file with the same window, so the rule is
+  // also checked below with a kept handle that is some other live window.)
+  const HWND first = viewer;
+  rm::ShowHelp(caller_, &viewer);
+  EXPECT_EQ(viewer, first);
+  EXPECT_EQ(Viewers(), std::vector<HWND>{first});
+  rm::ShowHelp(caller_, nullptr);
+  EXPECT_EQ(Viewers(), std::vector<HWND>{first});
+
+  // The user closes it; the kept handle is stale and the next press opens a
+  // new viewer.
+  ::SendMessageA(first, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(first) && Viewers().empty(); }));
+  rm::ShowHelp(caller_, &viewer);
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_TRUE(::IsWindow(viewer));
+  EXPECT_EQ(ClassOf(viewer), kViewerClass);
+  EXPECT_EQ(traytest::WindowText(viewer), "Zarn Radio Minder Help");
+  EXPECT_EQ(Viewers(), std::vector<HWND>{viewer});
+}
+
+// Without the control every press leaves no viewer and a null handle, with
+// the registration removed (the control is then loaded by name) and with it
+// in place (its registered location does not load); once the control can be
+// loaded again, Help still does nothing in that process. Each case runs in a
+// child, since the binding is made once per process.
+TEST_F(HelpLauncherTest, WithoutTheControlHelpDoesNothing) {
+  if (std::getenv(kWithoutControlMarker)) {
+    const HWND noWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0));
+    HWND viewer = noWindow;
+    rm::ShowHelp(caller_, &viewer);
+    EXPECT_EQ(viewer, nullptr);
+    viewer = noWindow;
+    rm::ShowHelp(caller_, &viewer);
+    EXPECT_EQ(viewer, nullptr);
+    EXPECT_TRUE(Viewers().empty());
+
+    // The control becomes loadable; the failed binding is not retried.
+    ASSERT_EQ(::RegDeleteKeyValueA(HKEY_CURRENT_USER, kChildOverrides, kControlName), ERROR_SUCCESS);
+    const HMODULE control = ::LoadLibraryA(kControlName);
+    ASSERT_NE(control, nullptr);
+    ::FreeLibrary(control);
+    rm::ShowHelp(caller_, &viewer);
+    EXPECT_EQ(viewer, nullptr);
+    EXPECT_TRUE(Viewers().empty());
+    return;
+  }
+  {
+    RegistrationRemoved registration;
+    ASSERT_TRUE(registration.removed());
+    EXPECT_EQ(RunWithoutControl("WithoutTheControlHelpDoesNothing"), 0) << "registration removed";
+  }
+  EXPECT_EQ(RunWithoutControl("WithoutTheControlHelpDoesNothing"), 0) << "registration in place";
+
+  // The registration is back, and this process gets a viewer.
+  HWND viewer = nullptr;
+  rm::ShowHelp(caller_, &viewer);
+  EXPECT_NE(viewer, nullptr);
+}
+
+}  // namespace
