@@ -113,7 +113,9 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
 
   step "The tray program on the notebook with both radios: its icon comes 5 s after the start"
   fwsim profile both >/dev/null
-  "$WINE" "$build/tray/rmtray.exe" &
+  # Started in its own folder, as from Explorer: Wine's help viewer finds
+  # the help file beside the program only there.
+  (cd "$build/tray" && exec "$WINE" ./rmtray.exe) &
   tray_pid=$!
   tray_shot tray-icon "the icon in the taskbar (right end) with its first balloon: both radios on" icon
   step "The mouse on the icon: its tooltip"

@@ -26,8 +26,10 @@ class TraySystem : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(traytest::StandInBuilt()) << traytest::FwsimExe(); }
 
+  // Started in its own folder, as from Explorer: Wine's help viewer finds
+  // the help file beside it only there.
   static Process StartTray(const std::string& args = std::string()) {
-    Process p = Process::Start(traytest::TrayExe(), args);
+    Process p = Process::Start(traytest::TrayExe(), args, traytest::BuildPath("tray").c_str());
     EXPECT_TRUE(p) << traytest::TrayExe();
     return p;
   }

@@ -52,7 +52,8 @@ class Process {
   Process& operator=(Process&&) = default;
   ~Process() { Kill(); }
 
-  static Process Start(const std::string& exe, const std::string& args) {
+  // `folder`: the current directory of the new process; null for this one's.
+  static Process Start(const std::string& exe, const std::string& args, const char* folder = nullptr) {
     Process p;
     std::string commandLine = "\"" + exe + "\"";
     if (!args.empty()) commandLine += " " + args;
@@ -61,7 +62,7 @@ class Process {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi)) {
       p.process_.reset(pi.hProcess);
       ::CloseHandle(pi.hThread);
       p.id_ = pi.dwProcessId;
