@@ -149,6 +149,9 @@ int RunWithoutControl(const char* testName) {
 class HelpLauncherTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The tray program's main thread is in the multithreaded apartment.
+    comInit_ = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    ASSERT_TRUE(SUCCEEDED(comInit_));
     ::GetCurrentDirectoryA(MAX_PATH, savedDirectory_);
     ASSERT_TRUE(::SetCurrentDirectoryA(traytest::BuildPath("tray").c_str()));
     caller_ = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
@@ -158,8 +161,10 @@ class HelpLauncherTest : public ::testing::Test {
     for (HWND viewer : Viewers()) ::SendMessageA(viewer, WM_CLOSE, 0, 0);
     if (caller_) ::DestroyWindow(caller_);
     ::SetCurrentDirectoryA(savedDirectory_);
+    if (SUCCEEDED(comInit_)) ::CoUninitialize();
   }
 
+  HRESULT comInit_ = E_FAIL;
   HWND caller_ = nullptr;
   char savedDirectory_[MAX_PATH] = {};
 };
