@@ -16,8 +16,8 @@ constexpr int kOk = 1, kSecond = 2, kHelp = 9;
 class PropertiesSystem : public TrayIconSystem {
  protected:
   // Starts rmtray and waits for its icon, shown or hidden.
-  void StartWithIcon(bool hidden) {
-    tray_ = StartTray();
+  void StartWithIcon(bool hidden, const char* args = "") {
+    tray_ = StartTray(args);
     window_ = WaitForTrayWindow(tray_);
     ASSERT_NE(window_, nullptr);
     area_.emplace();
@@ -225,10 +225,12 @@ TEST_F(PropertiesSystem, TheStatusPageSwitchesTheRadiosAndFollowsTheFirmware) {
   bridgetest::RemoveBridgeService();
 }
 
-TEST_F(PropertiesSystem, HelpOpensOneViewerThatCloseCloses) {
-  StartAndWaitForIcon();
-  HWND props = OpenByMessage();
+// "SHOWSTATUS" opens the window once the icon is there.
+TEST_F(PropertiesSystem, ShowStatusOpensTheWindowAndHelpOpensOneViewerThatCloseCloses) {
+  StartWithIcon(/*hidden=*/false, "SHOWSTATUS");
+  HWND props = WaitForPropertiesWindow(tray_.id());
   ASSERT_NE(props, nullptr);
+  EXPECT_EQ(SelectedTab(props), 0);
   Click(props, kHelp);
   ASSERT_TRUE(WaitFor([&] { return CountProcessWindows(tray_.id(), "HH Parent") == 1; }));
   Click(props, kHelp);
