@@ -95,6 +95,11 @@ struct IconTraits {  // LoadImage(IMAGE_ICON) of a size other than the default
   static type invalid() noexcept { return nullptr; }
   static void close(type h) noexcept { ::DestroyIcon(h); }
 };
+struct BrushTraits {  // CreateSolidBrush and the other GDI brushes
+  using type = HBRUSH;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type h) noexcept { ::DeleteObject(h); }
+};
 struct MenuTraits {  // LoadMenu, CreatePopupMenu
   using type = HMENU;
   static type invalid() noexcept { return nullptr; }
@@ -110,6 +115,7 @@ using UniqueServiceHandle = Unique<ServiceHandleTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueMenu = Unique<MenuTraits>;
+using UniqueBrush = Unique<BrushTraits>;
 
 // ComPtr<T>: one reference to a COM object.
 template <class T>

@@ -35,7 +35,10 @@ Settings& AppSettings() {
   return settings;
 }
 
-void ReadSettingsAtStartup(Settings& settings) {
+void ReadSettingsAtStartup(Settings& settings) { LoadOrCreateSettings(settings, kSettingsValueCount); }
+
+void LoadOrCreateSettings(Settings& settings, std::size_t valueCount) {
+  if (valueCount > kSettingsValueCount) valueCount = kSettingsValueCount;
   UniqueRegKey software;
   if (::RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsParentKey, 0, KEY_READ, software.put()) != ERROR_SUCCESS) {
     software.release();
@@ -54,10 +57,13 @@ void ReadSettingsAtStartup(Settings& settings) {
     product.release();
     return;
   }
-  if (disposition == REG_OPENED_EXISTING_KEY) {
-    for (const SettingsValue& v : kSettingsValues) ReadDword(product.get(), v.name, &(settings.*v.member));
-  } else {
-    for (const SettingsValue& v : kSettingsValues) SetDword(product.get(), v.name, 0);
+  for (std::size_t i = 0; i < valueCount; ++i) {
+    const SettingsValue& v = kSettingsValues[i];
+    if (disposition == REG_OPENED_EXISTING_KEY) {
+      ReadDword(product.get(), v.name, &(settings.*v.member));
+    } else {
+      SetDword(product.get(), v.name, 0);
+    }
   }
 }
 

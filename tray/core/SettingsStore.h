@@ -20,8 +20,13 @@ Settings& AppSettings();
 // Read, set-value and create-subkey access (0x2001F).
 inline constexpr REGSAM kSettingsKeyAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 
-// Start-up: opens or creates the key; reads the five values when the key
-// existed, writes them with their defaults when it was created just now.
+// Opens or creates the key; when it existed, reads the first `valueCount`
+// values of kSettingsValues (each taken only as a 4-byte REG_DWORD); when it
+// was created just now, writes those values as 0. Stops silently when
+// "Software" cannot be opened or a key cannot be created.
+void LoadOrCreateSettings(Settings& settings, std::size_t valueCount);
+
+// Start-up: LoadOrCreateSettings with all five values.
 void ReadSettingsAtStartup(Settings& settings);
 
 // The settings-changed re-read of HideSysTray, HideBIOSSettings,

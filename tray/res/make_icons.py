@@ -70,8 +70,10 @@ def shapes(on, size):
     return out
 
 
-def render(on, size):
-    layers = shapes(on, size)
+def render(on, size, layers=None):
+    """The image at `size` pixels: the mast (on or off), or the given layers."""
+    if layers is None:
+        layers = shapes(on, size)
     pixels = []
     for j in range(size):
         row = []

@@ -1,7 +1,5 @@
 #include "tray/windows/Notices.h"
 
-#include <vector>
-
 #include "common/SettingsNames.h"
 #include "tray/core/SettingsStore.h"
 #include "tray/res/resource.h"
@@ -16,13 +14,6 @@ void ShowErrorBox(HINSTANCE instance, UINT textId) {
 }
 
 }  // namespace
-
-std::string LoadResourceString(HINSTANCE instance, UINT id, int capacity) {
-  if (capacity < 1) return std::string();
-  std::vector<char> buffer(static_cast<std::size_t>(capacity), '\0');
-  const int length = ::LoadStringA(instance, id, buffer.data(), capacity);
-  return std::string(buffer.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
-}
 
 void ShowGuestNotice(HINSTANCE instance) { ShowErrorBox(instance, IDS_GUEST_NOT_SUPPORTED); }
 

@@ -9,11 +9,9 @@
 
 #include "tray/core/SettingsRules.h"
 #include "tray/windows/Dialog.h"
+#include "tray/windows/ResourceString.h"
 
 namespace rm {
-
-// A string of the string table; at most `capacity` - 1 characters.
-std::string LoadResourceString(HINSTANCE instance, UINT id, int capacity = 260);
 
 // Error message boxes without owner, captioned with the product name.
 void ShowGuestNotice(HINSTANCE instance);

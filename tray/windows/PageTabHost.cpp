@@ -52,6 +52,13 @@ void PageTabHost::AddPage(HWND page, int index, const char* text) {
   SizeContainer();
 }
 
+void PageTabHost::Select(int index) {
+  ::SendMessageA(hwnd(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  const auto id = static_cast<UINT_PTR>(::GetDlgCtrlID(hwnd()));
+  NMHDR selected = {hwnd(), id, static_cast<UINT>(TCN_SELCHANGE)};
+  ::SendMessageA(::GetParent(hwnd()), WM_NOTIFY, id, reinterpret_cast<LPARAM>(&selected));
+}
+
 void PageTabHost::SwitchToSelection() {
   const auto index = static_cast<int>(::SendMessageA(hwnd(), TCM_GETCURSEL, 0, 0));
   if (index < 0 || index >= static_cast<int>(pages_.size()) || index == current_) return;

@@ -8,6 +8,23 @@
 #include "tray/windows/Notices.h"
 
 namespace rm {
+namespace {
+
+// The "Properties" tab: template 205 in the default dialog colours.
+const SettingsPageLayout kSettingsPageLayout = {
+    IDD_SETTINGS_PAGE,
+    {IDC_SET_HIDE_TRAY, IDC_SET_HIDE_BIOS, IDC_SET_NO_BALLOONS, IDC_SET_NO_FIRST_BALLOON},
+    {{IDC_SET_GROUP_APP, IDS_SETTINGS_APPLICATION},
+     {IDC_SET_GROUP_BALLOONS, IDS_SETTINGS_BALLOONS},
+     {IDC_SET_HIDE_TRAY, IDS_SETTINGS_HIDE_TRAY},
+     {IDC_SET_HIDE_BIOS, IDS_SETTINGS_HIDE_BIOS},
+     {IDC_SET_NO_BALLOONS, IDS_SETTINGS_NO_CHANGE_BALLOONS},
+     {IDC_SET_NO_FIRST_BALLOON, IDS_SETTINGS_NO_FIRST_BALLOON}},
+    false,
+    0,
+};
+
+}  // namespace
 
 PropertiesWindow::PropertiesWindow(HINSTANCE instance, RadioControl& radios, Settings& settings)
     : instance_(instance),
@@ -16,7 +33,7 @@ PropertiesWindow::PropertiesWindow(HINSTANCE instance, RadioControl& radios, Set
       statusPages_{{instance, IDD_STATUS_BOTH_BIOS}, {instance, IDD_STATUS_BOTH},
                    {instance, IDD_STATUS_WLAN_BIOS}, {instance, IDD_STATUS_WLAN},
                    {instance, IDD_STATUS_BT_BIOS},   {instance, IDD_STATUS_BT}},
-      settingsPage_(instance, settings) {}
+      settingsPage_(instance, kSettingsPageLayout, settings) {}
 
 INT_PTR PropertiesWindow::Run(HWND owner) { return RunModal(instance_, IDD_PROPERTIES, owner); }
 
@@ -32,8 +49,8 @@ StatusPage* PropertiesWindow::PageForLayout(int layoutId) {
 }
 
 BOOL PropertiesWindow::OnInitDialog() {
-  CentreWindow();
-  SetIcons();
+  CentreOverOwner(hwnd());
+  icons_.Set(hwnd(), instance_, IDI_RADIO_ON);
   const HWND tab = ::GetDlgItem(hwnd(), IDC_PROPS_TAB);
   tabs_.Bind(tab);
   okButton_ = ::GetDlgItem(hwnd(), IDOK);
@@ -51,43 +68,8 @@ BOOL PropertiesWindow::OnInitDialog() {
   ::SetWindowTextA(helpButton_, LoadResourceString(instance_, IDS_BUTTON_HELP).c_str());
   ::SetWindowTextA(okButton_, LoadResourceString(instance_, IDS_BUTTON_OK).c_str());
 
-  // A programmatic selection raises no notification: send it ourselves.
-  ::SendMessageA(tab, TCM_SETCURSEL, 0, 0);
-  NMHDR selected = {tab, static_cast<UINT_PTR>(IDC_PROPS_TAB), static_cast<UINT>(TCN_SELCHANGE)};
-  ::SendMessageA(hwnd(), WM_NOTIFY, IDC_PROPS_TAB, reinterpret_cast<LPARAM>(&selected));
+  tabs_.Select(0);
   return TRUE;
-}
-
-// Over a visible, not minimised owner, else over the work area; never
-// sticking out of the work area.
-void PropertiesWindow::CentreWindow() {
-  RECT work = {};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  RECT around = work;
-  const HWND owner = ::GetWindow(hwnd(), GW_OWNER);
-  if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &around);
-  RECT own = {};
-  ::GetWindowRect(hwnd(), &own);
-  const LONG width = own.right - own.left;
-  const LONG height = own.bottom - own.top;
-  LONG x = around.left + (around.right - around.left - width) / 2;
-  LONG y = around.top + (around.bottom - around.top - height) / 2;
-  if (x + width > work.right) x = work.right - width;
-  if (y + height > work.bottom) y = work.bottom - height;
-  if (x < work.left) x = work.left;
-  if (y < work.top) y = work.top;
-  ::SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void PropertiesWindow::SetIcons() {
-  largeIcon_.reset(static_cast<HICON>(::LoadImageA(instance_, MAKEINTRESOURCEA(IDI_RADIO_ON), IMAGE_ICON,
-                                                   ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
-                                                   LR_DEFAULTCOLOR)));
-  smallIcon_.reset(static_cast<HICON>(::LoadImageA(instance_, MAKEINTRESOURCEA(IDI_RADIO_ON), IMAGE_ICON,
-                                                   ::GetSystemMetrics(SM_CXSMICON),
-                                                   ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 }
 
 bool PropertiesWindow::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, INT_PTR* /*result*/) {

@@ -13,6 +13,7 @@
 #include "tray/core/RadioFlags.h"
 #include "tray/core/SettingsRules.h"
 #include "tray/windows/Dialog.h"
+#include "tray/windows/DialogFrame.h"
 #include "tray/windows/PageTabHost.h"
 #include "tray/windows/SettingsPage.h"
 #include "tray/windows/StatusPage.h"
@@ -41,8 +42,6 @@ class PropertiesWindow : public Dialog {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
 
  private:
-  void CentreWindow();
-  void SetIcons();
   void OnTabSelected(int index);
   void Apply();
   void CloseWithViewer();
@@ -60,8 +59,7 @@ class PropertiesWindow : public Dialog {
   StatusPage statusPages_[6];
   SettingsPage settingsPage_;
   std::uint32_t pendingSettings_[kPageSettingCount] = {};
-  UniqueIcon largeIcon_;
-  UniqueIcon smallIcon_;
+  WindowIcons icons_;
 };
 
 }  // namespace rm

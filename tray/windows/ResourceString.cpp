@@ -1,0 +1,14 @@
+#include "tray/windows/ResourceString.h"
+
+#include <vector>
+
+namespace rm {
+
+std::string LoadResourceString(HINSTANCE instance, UINT id, int capacity) {
+  if (capacity < 1) return std::string();
+  std::vector<char> buffer(static_cast<std::size_t>(capacity), '\0');
+  const int length = ::LoadStringA(instance, id, buffer.data(), capacity);
+  return std::string(buffer.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+}  // namespace rm
