@@ -1,0 +1,19 @@
+#include "panel/PanelSettings.h"
+
+#include "tray/core/SettingsStore.h"
+#include "tray/windows/PageRules.h"
+
+namespace rm {
+
+Settings& PanelSettings() {
+  static Settings settings;
+  return settings;
+}
+
+void LoadPanelSettings(Settings& settings) {
+  settings = Settings{};
+  // The page's four are the first four values of the key.
+  LoadOrCreateSettings(settings, kPageSettingCount);
+}
+
+}  // namespace rm
