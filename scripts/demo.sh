@@ -190,6 +190,17 @@ if [ -n "$tray_pid" ]; then
   fwsim profile both >/dev/null
 fi
 
+if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; then
+  step "The Control Panel applet, opened through the Control Panel host"
+  scripts/register-cpl.sh "$build" --name wine-demo
+  "$WINE" control.exe "$("$WINE" winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
+  panel_pid=$!
+  wait_window "Zarn Radio Minder" && sleep 1
+  screenshot panel-applet "the applet's window: one tab, \"Properties\", the four settings on white, OK and Cancel"
+  "$WINE" "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
+  wait "$panel_pid" 2>/dev/null
+fi
+
 if [ -f "$build/bridge/vtqwmi.exe" ]; then
   step "Removing the bridge service"
   "$WINE" sc stop vtqwmi >/dev/null 2>&1

@@ -1,13 +1,15 @@
 #!/bin/bash
 # The Wine environment of one build tree: its own prefix under the build
 # tree, a persistent wineserver, an Xvfb display (or the caller's DISPLAY),
-# a virtual desktop with a taskbar, the Marlett font, and the firmware
-# stand-in registered as the WMI locator.
+# a virtual desktop with a taskbar, the Marlett font, the firmware
+# stand-in registered as the WMI locator, and the Control Panel applet
+# listed for the Control Panel (scripts/register-cpl.sh) once it is built.
 #
 #   wine-env.sh up BUILD_DIR [--use-display]   bring it up (idempotent)
 #   wine-env.sh down BUILD_DIR                 stop only what "up" started
 #   wine-env.sh env BUILD_DIR                  print the environment file
-#   wine-env.sh register BUILD_DIR             (re)register the stand-in
+#   wine-env.sh register BUILD_DIR             (re)register the stand-in and
+#                                              the applet
 #
 # --name NAME keeps a second environment beside the tests' one, under
 # BUILD_DIR/NAME instead of BUILD_DIR/wine (the demo uses its own).
@@ -62,6 +64,12 @@ register_standin() {
   # The stand-in's own set-up (profile state, event classes), if it has one.
   if [ -f "$build/fwsim/fwsim.exe" ]; then
     WINE "$build/fwsim/fwsim.exe" init >/dev/null 2>&1 || true
+  fi
+}
+
+register_applet() {
+  if [ -f "$build/panel/rmpanel.cpl" ]; then
+    "$(dirname "$0")/register-cpl.sh" "$build" --name "$name" 9>&- || true
   fi
 }
 
@@ -128,6 +136,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml='
 ENV
   register_standin
+  register_applet
 }
 
 do_down() {
@@ -151,6 +160,6 @@ case "$cmd" in
   up) do_up ;;
   down) do_down ;;
   env) do_up; cat "$envfile" ;;
-  register) do_up; register_standin ;;
+  register) do_up; register_standin; register_applet ;;
   *) echo "wine-env.sh: unknown command $cmd" >&2; exit 2 ;;
 esac
