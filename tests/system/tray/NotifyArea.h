@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/system/tray/ScreenPixels.h"
 #include "tests/windows/tray/TraySupport.h"
 
 namespace traytest {
@@ -117,7 +118,8 @@ class NotifyArea {
     if (shown.empty()) return -1;
     int index = 0;
     for (HICON image : images) {
-      if (Drawn(image, c.right - c.left, c.bottom - c.top, shown.front()) == shown) return index;
+      if (DrawnIcon(image, ::GetSystemMetrics(SM_CXSMICON), c.right - c.left, c.bottom - c.top, shown.front()) == shown)
+        return index;
       ++index;
     }
     return -1;
@@ -252,54 +254,6 @@ class NotifyArea {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
-  }
-
-  static std::vector<DWORD> Pixels(HDC source, int x, int y, int cx, int cy,
-                                   const std::function<void(HDC)>& draw = {}) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = cx;
-    info.bmiHeader.biHeight = -cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const HBITMAP bitmap = ::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::vector<DWORD> pixels;
-    if (!bitmap) return pixels;
-    const HDC memory = ::CreateCompatibleDC(source);
-    const HGDIOBJ old = ::SelectObject(memory, bitmap);
-    if (draw) draw(memory);
-    else ::BitBlt(memory, 0, 0, cx, cy, source, x, y, SRCCOPY);
-    ::GdiFlush();
-    pixels.assign(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + cx * cy);
-    for (DWORD& p : pixels) p &= 0xFFFFFF;
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::DeleteObject(bitmap);
-    return pixels;
-  }
-
-  static std::vector<DWORD> ScreenPixels(const RECT& r) {
-    const HDC screen = ::GetDC(nullptr);
-    std::vector<DWORD> pixels = Pixels(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
-  }
-
-  // `image` drawn at the small icon size, centred in a cx x cy cell filled
-  // with `background`, as explorer draws it.
-  static std::vector<DWORD> Drawn(HICON image, int cx, int cy, DWORD background) {
-    const int size = ::GetSystemMetrics(SM_CXSMICON);
-    const HDC screen = ::GetDC(nullptr);
-    std::vector<DWORD> pixels = Pixels(screen, 0, 0, cx, cy, [&](HDC dc) {
-      const HBRUSH brush = ::CreateSolidBrush(RGB(background >> 16, (background >> 8) & 0xFF, background & 0xFF));
-      const RECT all = {0, 0, cx, cy};
-      ::FillRect(dc, &all, brush);
-      ::DeleteObject(brush);
-      ::DrawIconEx(dc, (cx - size) / 2, (cy - size) / 2, image, size, size, 0, nullptr, DI_NORMAL);
-    });
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
   }
 
   HWND taskbar_ = nullptr;
