@@ -67,9 +67,11 @@ register_standin() {
   fi
 }
 
+# Once per build of the applet: an environment brought up before the applet
+# was built lists it at the next "up".
 register_applet() {
-  if [ -f "$build/panel/rmpanel.cpl" ]; then
-    "$(dirname "$0")/register-cpl.sh" "$build" --name "$name" 9>&- || true
+  if [ -f "$build/panel/rmpanel.cpl" ] && [ "$build/panel/rmpanel.cpl" -nt "$state/applet.stamp" ]; then
+    "$(dirname "$0")/register-cpl.sh" "$build" --name "$name" 9>&- && touch "$state/applet.stamp" || true
   fi
 }
 
@@ -82,6 +84,7 @@ do_up() {
     if [ -z "$xpid" ] || kill -0 "$xpid" 2>/dev/null; then
       # Restart the persistent server if it went away; a second one exits.
       setsid "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 &
+      register_applet
       return 0
     fi
     do_down
@@ -112,6 +115,7 @@ do_up() {
   # services die with their last client, and ctest can hang on the pipe.
   setsid "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 &
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    rm -f "$state/applet.stamp"
     WINE wineboot -i >/dev/null 2>&1
     # Creating a prefix can leave two services.exe behind, two service
     # control managers that each know only the services registered through
