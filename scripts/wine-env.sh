@@ -119,6 +119,14 @@ do_up() {
   WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  # The dialog fonts borrow the glyphs they lack (Greek, Hebrew, Chinese,
+  # Japanese, Korean) from DejaVu Sans and Droid Sans Fallback, which
+  # setup-deps.sh installs and Wine finds through fontconfig.
+  local face
+  for face in Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2' 'MS Sans Serif'; do
+    WINE reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+      /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans\0DroidSansFallbackFull.ttf,Droid Sans Fallback' /f >/dev/null 2>&1
+  done
 
   cat >"$envfile" <<ENV
 export DISPLAY='$display'

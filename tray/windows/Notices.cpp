@@ -10,9 +10,9 @@ namespace rm {
 namespace {
 
 void ShowErrorBox(HINSTANCE instance, UINT textId) {
-  const std::string text = LoadResourceString(instance, textId, 512);
-  const std::string caption = LoadResourceString(instance, IDS_PRODUCT_NAME);
-  ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+  const std::wstring text = LoadResourceText(instance, textId, 512);
+  const std::wstring caption = LoadResourceText(instance, IDS_PRODUCT_NAME);
+  ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
@@ -22,6 +22,13 @@ std::string LoadResourceString(HINSTANCE instance, UINT id, int capacity) {
   std::vector<char> buffer(static_cast<std::size_t>(capacity), '\0');
   const int length = ::LoadStringA(instance, id, buffer.data(), capacity);
   return std::string(buffer.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+std::wstring LoadResourceText(HINSTANCE instance, UINT id, int capacity) {
+  if (capacity < 1) return std::wstring();
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(capacity), L'\0');
+  const int length = ::LoadStringW(instance, id, buffer.data(), capacity);
+  return std::wstring(buffer.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
 void ShowGuestNotice(HINSTANCE instance) { ShowErrorBox(instance, IDS_GUEST_NOT_SUPPORTED); }
@@ -36,8 +43,10 @@ INT_PTR NoDevicesNotice::Show(HWND owner) {
 }
 
 BOOL NoDevicesNotice::OnInitDialog() {
-  ::SetDlgItemTextA(hwnd(), IDC_NODEV_TEXT, LoadResourceString(instance_, IDS_NO_DEVICES).c_str());
-  ::SetDlgItemTextA(hwnd(), IDC_NODEV_DONTSHOW, LoadResourceString(instance_, IDS_DO_NOT_SHOW_AGAIN).c_str());
+  ::SetDlgItemTextW(hwnd(), IDC_NODEV_TEXT, LoadResourceText(instance_, IDS_NO_DEVICES).c_str());
+  ::SetDlgItemTextW(hwnd(), IDC_NODEV_DONTSHOW, LoadResourceText(instance_, IDS_DO_NOT_SHOW_AGAIN).c_str());
+  // The template says "OK"; the texts name the button in the user's language.
+  ::SetDlgItemTextW(hwnd(), IDOK, LoadResourceText(instance_, IDS_BUTTON_OK).c_str());
   ::CheckDlgButton(hwnd(), IDC_NODEV_DONTSHOW, BST_UNCHECKED);
   return TRUE;
 }

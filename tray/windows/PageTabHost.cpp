@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "tray/windows/Dialog.h"
 
 namespace rm {
@@ -38,18 +40,25 @@ bool PageTabHost::Bind(HWND tab) {
   return container_ != nullptr;
 }
 
-void PageTabHost::AddPage(HWND page, int index, const char* text) {
+void PageTabHost::AddPage(HWND page, int index, const wchar_t* text) {
   if (page) {
     ::SetParent(page, container_);
     ::ShowWindow(page, SW_HIDE);
     AddExStyle(page, WS_EX_CONTROLPARENT);
   }
   pages_.push_back(page);
-  TCITEMA item = {};
+  TCITEMW item = {};
   item.mask = TCIF_TEXT;
-  item.pszText = const_cast<char*>(text);
-  ::SendMessageA(hwnd(), TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  item.pszText = const_cast<wchar_t*>(text);
+  ::SendMessageW(hwnd(), TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
   SizeContainer();
+}
+
+void PageTabHost::AddPage(HWND page, int index, const char* text) {
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  std::wstring wide(length > 0 ? static_cast<std::size_t>(length) : 1, L'\0');
+  if (length > 0) ::MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
+  AddPage(page, index, wide.c_str());
 }
 
 void PageTabHost::SwitchToSelection() {

@@ -25,6 +25,8 @@ class PageTabHost : public Subclass {
   bool Bind(HWND tab);
   // Makes `page` a hidden child of the container and inserts a tab item
   // with `text` at `index`. A null page leaves its tab empty.
+  void AddPage(HWND page, int index, const wchar_t* text);
+  // The same with a text in the ANSI code page.
   void AddPage(HWND page, int index, const char* text);
   // Shows the page of the tab control's current selection.
   void SwitchToSelection();

@@ -33,7 +33,7 @@ BOOL SettingsPage::OnInitDialog() {
     ::SendDlgItemMessageA(hwnd(), kCheckBoxes[i], BM_SETCHECK, copies_[i], 0);
   }
   for (const auto& text : kTexts) {
-    ::SetDlgItemTextA(hwnd(), text.id, LoadResourceString(instance_, text.textId).c_str());
+    ::SetDlgItemTextW(hwnd(), text.id, LoadResourceText(instance_, text.textId).c_str());
   }
   Enable(EnablingAtOpening(copies_[0], copies_[2]));
   return TRUE;
