@@ -21,7 +21,7 @@ fi
 
 # The locales the demo starts rmtray under, so that Wine gives it that
 # user interface language and code page (scripts/demo.sh).
-for l in de_DE ja_JP ru_RU ar_EG zh_CN; do
+for l in de_DE ja_JP ru_RU ar_SA zh_CN; do
   if ! locale -a 2>/dev/null | grep -qix "$l.utf8"; then
     echo "setup-deps: generating $l.UTF-8"
     if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi

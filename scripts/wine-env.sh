@@ -121,12 +121,15 @@ do_up() {
   cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # The dialog fonts borrow the glyphs they lack (Greek, Hebrew, Chinese,
   # Japanese, Korean) from DejaVu Sans and Droid Sans Fallback, which
-  # setup-deps.sh installs and Wine finds through fontconfig.
-  local face
+  # setup-deps.sh installs and Wine finds through fontconfig. Under a
+  # Chinese, Japanese or Korean code page Wine draws dialogs with Droid Sans
+  # Fallback itself, which has no Latin letters: it borrows DejaVu's.
+  local links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
   for face in Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2' 'MS Sans Serif'; do
-    WINE reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
-      /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans\0DroidSansFallbackFull.ttf,Droid Sans Fallback' /f >/dev/null 2>&1
+    WINE reg add "$links" /v "$face" /t REG_MULTI_SZ \
+      /d 'DejaVuSans.ttf,DejaVu Sans\0DroidSansFallbackFull.ttf,Droid Sans Fallback' /f >/dev/null 2>&1
   done
+  WINE reg add "$links" /v 'Droid Sans Fallback' /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans' /f >/dev/null 2>&1
 
   cat >"$envfile" <<ENV
 export DISPLAY='$display'

@@ -70,7 +70,7 @@ Table Read(const std::string& path) {
       std::string flag;
       words >> t.language >> flag;
       t.rtl = flag == "rtl";
-    } else if (word == "grow") {
+    } else if (word == "grow" || word == "font") {
       // Layout lines belong to the generator.
     } else if (SplitNumber(line, &number, &rest) && rest.size() >= 2 && rest.front() == '"' &&
                rest.back() == '"') {

@@ -11,6 +11,9 @@ the English template in dialogs.rc and applies the table's layout lines:
                                control that starts at or right of X moves
                                D dialog units right, every control that
                                spans X grows by D, and so does the template
+    font TEMPLATE SIZE "FACE"  the copy of TEMPLATE uses that font (for a
+                               template whose English font lacks the
+                               language's script)
     NUMBER "text"              one string; \\n line feed, \\" quote, \\\\ backslash
 
 Lines starting with # are comments. Several grow lines of one template
@@ -24,6 +27,7 @@ import sys
 
 STRING = re.compile(r'^(\d+)\s+"((?:[^"\\]|\\.)*)"\s*$')
 GROW = re.compile(r'^grow\s+(\d+)\s+at\s+(\d+)\s+by\s+(\d+)\s*$')
+FONT = re.compile(r'^font\s+(\d+)\s+(\d+)\s+"([^"]+)"\s*$')
 LANGUAGE = re.compile(r'^language\s+(\d+)((?:\s+rtl)?)\s*$')
 ESCAPES = {'n': '\n', '"': '"', '\\': '\\'}
 
@@ -49,7 +53,7 @@ def unescape(text, where):
 
 
 def read_table(path):
-    table = {'path': path, 'language': None, 'rtl': False, 'grow': {}, 'strings': {}}
+    table = {'path': path, 'language': None, 'rtl': False, 'grow': {}, 'font': {}, 'strings': {}}
     with open(path, encoding='utf-8') as f:
         for number, raw in enumerate(f, 1):
             line = raw.rstrip('\n')
@@ -65,6 +69,10 @@ def read_table(path):
             if m:
                 template, x, by = (int(g) for g in m.groups())
                 table['grow'].setdefault(template, []).append((x, by))
+                continue
+            m = FONT.match(line)
+            if m:
+                table['font'][int(m.group(1))] = (int(m.group(2)), m.group(3))
                 continue
             m = STRING.match(line)
             if m:
@@ -126,7 +134,11 @@ def localised_template(number, dialog, table):
     x, y, w, h = dialog['rect']
     w += sum(by for _, by in steps)
     lines = [f'{dialog["name"]} DIALOGEX {x}, {y}, {w}, {h}']
-    lines += dialog['head']
+    for head in dialog['head']:
+        if number in table['font'] and head.startswith('FONT '):
+            size, face = table['font'][number]
+            head = f'FONT {size}, "{face}"'
+        lines.append(head)
     if table['rtl']:
         lines.append('EXSTYLE WS_EX_LAYOUTRTL')
     lines.append('BEGIN')
@@ -152,10 +164,10 @@ def generate(tables, dialogs):
         for sid in sorted(table['strings']):
             out.append(f'  {sid} {rc_string(table["strings"][sid])}')
         out.append('END')
-        unknown = set(table['grow']) - set(dialogs)
+        unknown = (set(table['grow']) | set(table['font'])) - set(dialogs)
         if unknown:
             raise TableError(f'{table["path"]}: no template {sorted(unknown)}')
-        copies = sorted(dialogs) if table['rtl'] else sorted(table['grow'])
+        copies = sorted(dialogs) if table['rtl'] else sorted(set(table['grow']) | set(table['font']))
         for number in copies:
             out.append('')
             out += localised_template(number, dialogs[number], table)
