@@ -201,6 +201,44 @@ if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; th
   wait "$panel_pid" 2>/dev/null
 fi
 
+# lang_shots LOCALE TAG LANGUAGE: the no-device notice and both tabs of the
+# properties window, with the user's interface language that of LOCALE
+# (Wine takes it from LANG; setup-deps.sh generates the locales).
+lang_shots() {
+  local pid
+  if ! locale -a 2>/dev/null | grep -qix "${1%.UTF-8}.utf8"; then
+    echo "(locale $1 is missing: no $3 screenshots)"
+    return 0
+  fi
+  fwsim profile none >/dev/null
+  LANG=$1 LC_ALL=$1 "$WINE" "$build/tray/rmtray.exe" &
+  pid=$!
+  wait_window "Zarn Radio Minder" && sleep 1
+  screenshot "lang-$2-no-radios" "$3: the notice of the notebook without radios"
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  fwsim profile both >/dev/null
+  (cd "$build/tray" && LANG=$1 LC_ALL=$1 exec "$WINE" ./rmtray.exe) &
+  pid=$!
+  tray_demo open && sleep 1
+  screenshot "lang-$2-status" "$3: the properties window's status tab, both radios on (layout 206)"
+  # The driver waits for the English "Cancel"; the tab changes all the same.
+  tray_demo tab 1 >/dev/null
+  sleep 1
+  screenshot "lang-$2-settings" "$3: the properties window's settings tab with OK and Cancel"
+  tray_demo close >/dev/null
+  tray_demo end >/dev/null || kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
+if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
+  step "The tray program in other languages: the user's interface language picks its texts and layouts"
+  lang_shots de_DE.UTF-8 de German
+  lang_shots ja_JP.UTF-8 ja Japanese
+  lang_shots ru_RU.UTF-8 ru Russian
+  lang_shots ar_SA.UTF-8 ar "Arabic (right to left)"
+  lang_shots zh_CN.UTF-8 zh-CN "Chinese (Simplified)"
+fi
+
 if [ -f "$build/bridge/vtqwmi.exe" ]; then
   step "Removing the bridge service"
   "$WINE" sc stop vtqwmi >/dev/null 2>&1

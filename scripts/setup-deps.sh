@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine64 libwine-dev fonts-wine xvfb x11-utils imagemagick fp-utils
+  fonts-dejavu-core fonts-droid-fallback fonts-nanum locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -17,3 +18,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
 fi
+
+# The locales the demo starts rmtray under, so that Wine gives it that
+# user interface language and code page (scripts/demo.sh).
+for l in de_DE ja_JP ru_RU ar_SA zh_CN; do
+  if ! locale -a 2>/dev/null | grep -qix "$l.utf8"; then
+    echo "setup-deps: generating $l.UTF-8"
+    if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+    $SUDO localedef -i "$l" -f UTF-8 "$l.UTF-8"
+  fi
+done

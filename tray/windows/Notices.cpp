@@ -8,9 +8,9 @@ namespace rm {
 namespace {
 
 void ShowErrorBox(HINSTANCE instance, UINT textId) {
-  const std::string text = LoadResourceString(instance, textId, 512);
-  const std::string caption = LoadResourceString(instance, IDS_PRODUCT_NAME);
-  ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+  const std::wstring text = LoadResourceText(instance, textId, 512);
+  const std::wstring caption = LoadResourceText(instance, IDS_PRODUCT_NAME);
+  ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
@@ -27,8 +27,10 @@ INT_PTR NoDevicesNotice::Show(HWND owner) {
 }
 
 BOOL NoDevicesNotice::OnInitDialog() {
-  ::SetDlgItemTextA(hwnd(), IDC_NODEV_TEXT, LoadResourceString(instance_, IDS_NO_DEVICES).c_str());
-  ::SetDlgItemTextA(hwnd(), IDC_NODEV_DONTSHOW, LoadResourceString(instance_, IDS_DO_NOT_SHOW_AGAIN).c_str());
+  ::SetDlgItemTextW(hwnd(), IDC_NODEV_TEXT, LoadResourceText(instance_, IDS_NO_DEVICES).c_str());
+  ::SetDlgItemTextW(hwnd(), IDC_NODEV_DONTSHOW, LoadResourceText(instance_, IDS_DO_NOT_SHOW_AGAIN).c_str());
+  // The template says "OK"; the texts name the button in the user's language.
+  ::SetDlgItemTextW(hwnd(), IDOK, LoadResourceText(instance_, IDS_BUTTON_OK).c_str());
   ::CheckDlgButton(hwnd(), IDC_NODEV_DONTSHOW, BST_UNCHECKED);
   return TRUE;
 }

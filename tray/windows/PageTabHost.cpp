@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "tray/windows/Dialog.h"
 
 namespace rm {
@@ -38,17 +40,17 @@ bool PageTabHost::Bind(HWND tab) {
   return container_ != nullptr;
 }
 
-void PageTabHost::AddPage(HWND page, int index, const char* text) {
+void PageTabHost::AddPage(HWND page, int index, const wchar_t* text) {
   if (page) {
     ::SetParent(page, container_);
     ::ShowWindow(page, SW_HIDE);
     AddExStyle(page, WS_EX_CONTROLPARENT);
   }
   pages_.push_back(page);
-  TCITEMA item = {};
+  TCITEMW item = {};
   item.mask = TCIF_TEXT;
-  item.pszText = const_cast<char*>(text);
-  ::SendMessageA(hwnd(), TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  item.pszText = const_cast<wchar_t*>(text);
+  ::SendMessageW(hwnd(), TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
   SizeContainer();
 }
 

@@ -25,7 +25,7 @@ class PageTabHost : public Subclass {
   bool Bind(HWND tab);
   // Makes `page` a hidden child of the container and inserts a tab item
   // with `text` at `index`. A null page leaves its tab empty.
-  void AddPage(HWND page, int index, const char* text);
+  void AddPage(HWND page, int index, const wchar_t* text);
   // Selects tab `index` and, since a programmatic selection raises no
   // notification, sends the tab control's parent TCN_SELCHANGE itself: the
   // parent sees the change as it would a click and reflects it back here.

@@ -63,10 +63,10 @@ BOOL PropertiesWindow::OnInitDialog() {
   if (StatusPage* page = PageForLayout(StatusLayoutId(radios_.Flags(), settings_.hideBiosSettings))) {
     statusPageWindow_ = page->Create(hwnd(), radios_);
   }
-  tabs_.AddPage(statusPageWindow_, 0, LoadResourceString(instance_, IDS_TAB_WIRELESS_STATUS).c_str());
-  tabs_.AddPage(settingsWindow, 1, LoadResourceString(instance_, IDS_TAB_PROPERTIES).c_str());
-  ::SetWindowTextA(helpButton_, LoadResourceString(instance_, IDS_BUTTON_HELP).c_str());
-  ::SetWindowTextA(okButton_, LoadResourceString(instance_, IDS_BUTTON_OK).c_str());
+  tabs_.AddPage(statusPageWindow_, 0, LoadResourceText(instance_, IDS_TAB_WIRELESS_STATUS).c_str());
+  tabs_.AddPage(settingsWindow, 1, LoadResourceText(instance_, IDS_TAB_PROPERTIES).c_str());
+  ::SetWindowTextW(helpButton_, LoadResourceText(instance_, IDS_BUTTON_HELP).c_str());
+  ::SetWindowTextW(okButton_, LoadResourceText(instance_, IDS_BUTTON_OK).c_str());
 
   tabs_.Select(0);
   return TRUE;
@@ -92,11 +92,11 @@ void PropertiesWindow::OnTabSelected(int index) {
   if (index == 0) {
     dropDefaultLook(okButton_);
     ::ShowWindow(okButton_, SW_HIDE);
-    ::SetWindowTextA(secondButton_, LoadResourceString(instance_, IDS_BUTTON_CLOSE).c_str());
+    ::SetWindowTextW(secondButton_, LoadResourceText(instance_, IDS_BUTTON_CLOSE).c_str());
     ::SendMessageA(hwnd(), DM_SETDEFID, IDCANCEL, 0);
   } else if (index == 1) {
     dropDefaultLook(secondButton_);
-    ::SetWindowTextA(secondButton_, LoadResourceString(instance_, IDS_BUTTON_CANCEL).c_str());
+    ::SetWindowTextW(secondButton_, LoadResourceText(instance_, IDS_BUTTON_CANCEL).c_str());
     ::ShowWindow(okButton_, SW_SHOW);
     ::SendMessageA(hwnd(), DM_SETDEFID, IDOK, 0);
   }

@@ -27,7 +27,7 @@ BOOL SettingsPage::OnInitDialog() {
     ::SendMessageA(CheckBox(i), BM_SETCHECK, copies_[i], 0);
   }
   for (const auto& text : layout_.texts) {
-    ::SetDlgItemTextA(hwnd(), text.controlId, LoadResourceString(instance_, text.stringId).c_str());
+    ::SetDlgItemTextW(hwnd(), text.controlId, LoadResourceText(instance_, text.stringId).c_str());
   }
   Enable(EnablingAtOpening(copies_[kHideTray], copies_[kNoBalloons]));
   return TRUE;

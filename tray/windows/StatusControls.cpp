@@ -14,10 +14,10 @@ COLORREF ColorOf(TextColor color) {
   return ::GetSysColor(COLOR_WINDOWTEXT);
 }
 
-void ColorLabel::Show(const char* text, TextColor color) {
+void ColorLabel::Show(const wchar_t* text, TextColor color) {
   color_ = ColorOf(color);
   if (!hwnd()) return;
-  ::SetWindowTextA(hwnd(), text);
+  ::SetWindowTextW(hwnd(), text);
   ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 

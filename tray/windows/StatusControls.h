@@ -16,7 +16,7 @@ namespace rm {
 class ColorLabel : public Subclass {
  public:
   // Sets the text and the colour; the control repaints.
-  void Show(const char* text, TextColor color);
+  void Show(const wchar_t* text, TextColor color);
   COLORREF Color() const { return color_; }
 
  protected:

@@ -13,13 +13,13 @@ HWND StatusPage::Create(HWND parent, RadioControl& radios) {
 }
 
 void StatusPage::SetText(int id, unsigned textId) {
-  ::SetDlgItemTextA(hwnd(), id, LoadResourceString(instance_, textId).c_str());
+  ::SetDlgItemTextW(hwnd(), id, LoadResourceText(instance_, textId).c_str());
 }
 
 void StatusPage::BindLabel(ColorLabel& label, int id) { label.Attach(::GetDlgItem(hwnd(), id)); }
 
 void StatusPage::ShowLabel(ColorLabel& label, unsigned textId, TextColor color) {
-  label.Show(textId ? LoadResourceString(instance_, textId).c_str() : "", color);
+  label.Show(textId ? LoadResourceText(instance_, textId).c_str() : L"", color);
 }
 
 BOOL StatusPage::OnInitDialog() {
@@ -93,15 +93,14 @@ void StatusPage::ApplyPanel(const RadioFlags& f) {
   picture_.Show(panel.iconId);
   ShowLabel(summaryState_, panel.stateTextId, panel.stateColor);
   if (summaryReason_) {
-    ::SetWindowTextA(summaryReason_,
-                     panel.reasonTextId ? LoadResourceString(instance_, panel.reasonTextId).c_str() : "");
+    ::SetWindowTextW(summaryReason_, panel.reasonTextId ? LoadResourceText(instance_, panel.reasonTextId).c_str() : L"");
   }
 }
 
 void StatusPage::ApplyRow(const RowView& row, ColorLabel& state, HWND button) {
   ShowLabel(state, row.stateTextId, row.stateColor);
   if (!button) return;
-  ::SetWindowTextA(button, LoadResourceString(instance_, row.buttonTextId).c_str());
+  ::SetWindowTextW(button, LoadResourceText(instance_, row.buttonTextId).c_str());
   ::EnableWindow(button, row.buttonEnabled ? TRUE : FALSE);
 }
 
@@ -112,7 +111,7 @@ void StatusPage::ApplyBothRadios(const RadioFlags& f) {
   if (bluetoothButton_) ::ShowWindow(bluetoothButton_, rowShow);
   if (!bothButton_) return;
   ::ShowWindow(bothButton_, view.bothButtonShown ? SW_SHOW : SW_HIDE);
-  ::SetWindowTextA(bothButton_, LoadResourceString(instance_, view.bothButtonTextId).c_str());
+  ::SetWindowTextW(bothButton_, LoadResourceText(instance_, view.bothButtonTextId).c_str());
   ::EnableWindow(bothButton_, view.bothButtonEnabled ? TRUE : FALSE);
 }
 
