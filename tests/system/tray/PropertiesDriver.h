@@ -87,12 +87,13 @@ inline HWND TabControl(HWND properties) { return ::GetDlgItem(properties, 1006);
 inline int SelectedTab(HWND properties) {
   return static_cast<int>(::SendMessageA(TabControl(properties), TCM_GETCURSEL, 0, 0));
 }
-// Switches to the tab as the keyboard would and waits for the second
-// button's text of that tab ("Close" on 0, "Cancel" on 1).
+// Switches to the tab as the keyboard would and waits for that tab's
+// buttons: OK hidden on 0, shown on 1 (in every language).
 inline bool SelectTab(HWND properties, int index) {
   ::SendMessageA(TabControl(properties), TCM_SETCURFOCUS, static_cast<WPARAM>(index), 0);
-  const wchar_t* second = index == 0 ? L"Close" : L"Cancel";
-  return WaitFor([&] { return SelectedTab(properties) == index && TextOf(::GetDlgItem(properties, 2)) == second; });
+  return WaitFor([&] {
+    return SelectedTab(properties) == index && (::IsWindowVisible(::GetDlgItem(properties, 1)) != FALSE) == (index == 1);
+  });
 }
 
 // Enter or Esc as the user types it into the window's focused control.
