@@ -77,8 +77,8 @@ TEST_F(PropertiesSystem, OpensOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWh
   // The settings tab: OK shown, "Cancel". A second open request brings the
   // window up and keeps its tab.
   ASSERT_TRUE(SelectTab(props, 1));
-  EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(props, kOk)));
   EXPECT_EQ(TextOf(::GetDlgItem(props, kOk)), L"OK");
+  EXPECT_EQ(TextOf(::GetDlgItem(props, kSecond)), L"Cancel");
   EXPECT_EQ(ControlText(props, 1002), L"Hide Status Tray Icon");
   EXPECT_EQ(ControlText(props, 1000), L"Application Settings");
   DWORD_PTR answer = 0;
