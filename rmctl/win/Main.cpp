@@ -125,6 +125,9 @@ int RunWatch(const Command& c) {
   rm::UniqueHandle wireless(::CreateEventA(nullptr, FALSE, FALSE, rm::kWirelessEventName));
   if (!stop || !wireless) return Fail(kUnavailable, "the wireless event cannot be opened");
   g_stopEvent.store(stop.get());
+  // A program started in a process group of its own ignores Ctrl+C until it
+  // asks for it again.
+  ::SetConsoleCtrlHandler(nullptr, FALSE);
   ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
 
   const HRESULT relay = s.bridge.SetupEvents(1);
