@@ -11,6 +11,14 @@ std::string Lower(const std::string& word) {
   return out;
 }
 
+// A word as an error message quotes it: control characters shown as '?',
+// so the message stays one line.
+std::string Quoted(const std::string& word) {
+  std::string out = "'";
+  for (char c : word) out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+  return out + "'";
+}
+
 bool IsHelp(const std::string& lower) { return lower == "--help" || lower == "-h" || lower == "/?"; }
 
 struct VerbName {
@@ -45,7 +53,7 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
   const VerbName* name = nullptr;
   for (const VerbName& v : kVerbs)
     if (first == v.word) name = &v;
-  if (!name) return Fail("unknown command '" + words[0] + "'");
+  if (!name) return Fail("unknown command " + Quoted(words[0]));
 
   Command& c = result.command;
   c.verb = name->verb;
@@ -62,10 +70,10 @@ ParseResult ParseArguments(const std::vector<std::string>& words) {
       c.on = w == "on";
       stateGiven = true;
     } else {
-      return Fail("unexpected '" + words[i] + "' after '" + words[0] + "'");
+      return Fail("unexpected " + Quoted(words[i]) + " after " + Quoted(words[0]));
     }
   }
-  if (c.verb == Verb::Switch && !stateGiven && !c.help) return Fail("'" + words[0] + "' needs on or off");
+  if (c.verb == Verb::Switch && !stateGiven && !c.help) return Fail(Quoted(words[0]) + " needs on or off");
   result.ok = true;
   return result;
 }

@@ -42,6 +42,8 @@ TEST(RmctlArguments, ParsesEveryCommandAndRejectsTheRest) {
        "unexpected '--json' after 'report'"},
       {{"status", "--json", "--json"}, false, Verb::None, false, false, Radio::Wlan, false, "--json given twice"},
       {{"status", "on"}, false, Verb::None, false, false, Radio::Wlan, false, "unexpected 'on' after 'status'"},
+      {{"sta\ttus\n"}, false, Verb::None, false, false, Radio::Wlan, false, "unknown command 'sta?tus?'"},
+      {{"status", "\x7f"}, false, Verb::None, false, false, Radio::Wlan, false, "unexpected '?' after 'status'"},
       {{"status", ""}, false, Verb::None, false, false, Radio::Wlan, false, "unexpected '' after 'status'"},
   };
   for (const Case& c : cases) {
