@@ -237,6 +237,18 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
   lang_shots zh_CN.UTF-8 zh-CN "Chinese (Simplified)"
 fi
 
+# rmctl, the command-line tool: it talks only to the bridge.
+if [ -f "$build/rmctl/rmctl.exe" ] && [ -f "$build/bridge/vtqwmi.exe" ]; then
+  rmctl() { "$WINE" "$build/rmctl/rmctl.exe" "$@"; }
+  step "rmctl status: the radios and why they are off"
+  rmctl status
+  step "rmctl bluetooth off, then on: a switch through the bridge, read back"
+  rmctl bluetooth off
+  rmctl bluetooth on
+  step "rmctl machine: the machine information record"
+  rmctl machine
+fi
+
 if [ -f "$build/bridge/vtqwmi.exe" ]; then
   step "Removing the bridge service"
   "$WINE" sc stop vtqwmi >/dev/null 2>&1

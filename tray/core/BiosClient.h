@@ -11,7 +11,7 @@
 
 #include "common/BiosCall.h"
 #include "common/win/Resource.h"
-#include "tray/core/StartupDiagnostics.h"
+#include "common/StartupDiagnostics.h"
 
 namespace rm {
 

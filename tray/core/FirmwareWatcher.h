@@ -8,12 +8,10 @@
 
 #include <windows.h>
 
+#include "common/EventNames.h"
 #include "tray/core/RadioState.h"
 
 namespace rm {
-
-// Auto-reset, created by the tray program; the bridge only opens it.
-inline constexpr char kWirelessEventName[] = "Global\\VtqWmiBiosWirelessEvent";
 
 // Creates (or opens) the wireless event into the RadioState and asks the
 // bridge to relay; false when there is no event, and then the watcher does

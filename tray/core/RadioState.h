@@ -16,7 +16,7 @@
 #include <mutex>
 
 #include "tray/core/BiosClient.h"
-#include "tray/core/RadioFlags.h"
+#include "common/RadioFlags.h"
 
 namespace rm {
 

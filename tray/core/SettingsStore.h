@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tray/core/SettingsRules.h"
-#include "tray/core/StartupDiagnostics.h"
+#include "common/StartupDiagnostics.h"
 
 namespace rm {
 

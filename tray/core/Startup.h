@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "tray/core/StartupDiagnostics.h"
+#include "common/StartupDiagnostics.h"
 
 namespace rm {
 

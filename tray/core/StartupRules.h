@@ -3,7 +3,7 @@
 // Portable: no Windows headers.
 #pragma once
 
-#include "tray/core/RadioFlags.h"
+#include "common/RadioFlags.h"
 
 namespace rm {
 

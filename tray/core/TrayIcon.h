@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tray/core/RadioFlags.h"
+#include "common/RadioFlags.h"
 #include "tray/core/SettingsRules.h"
 
 namespace rm {

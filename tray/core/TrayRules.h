@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "tray/core/RadioFlags.h"
+#include "common/RadioFlags.h"
 
 namespace rm {
 

@@ -1,4 +1,4 @@
-#include "tray/core/StartupDiagnostics.h"
+#include "common/StartupDiagnostics.h"
 #include "tray/core/StartupRules.h"
 
 #include <gtest/gtest.h>

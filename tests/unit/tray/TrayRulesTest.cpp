@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/tray/TrayTexts.h"
+#include "tray/core/RadioFlags.h"
 
 namespace rm {
 
@@ -76,6 +77,15 @@ TEST(TrayMenu, ItemsTextsAndGreying) {
     const Items items = TrayMenuItems(Flags(c.b0, c.b1, c.b2));
     EXPECT_EQ(items, c.items) << std::hex << int(c.b0) << " " << int(c.b1) << " " << int(c.b2);
   }
+}
+
+TEST(ReasonTexts, StringsOneFiftyEightToOneSixtyOne) {
+  // Strings 158 to 161 of the string table; none for a radio that is on.
+  EXPECT_EQ(OffReasonTextId(OffReason::BiosSettings), 158u);
+  EXPECT_EQ(OffReasonTextId(OffReason::WirelessButton), 159u);
+  EXPECT_EQ(OffReasonTextId(OffReason::LanSwitching), 160u);
+  EXPECT_EQ(OffReasonTextId(OffReason::UserSelection), 161u);
+  EXPECT_EQ(OffReasonTextId(OffReason::None), 0u);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "tests/windows/tray/TraySupport.h"
-#include "tray/core/RadioFlags.h"
+#include "common/RadioFlags.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tray/core/StartupDiagnostics.h"
+#include "common/StartupDiagnostics.h"
 
 #include <cstring>
 
@@ -14,6 +14,18 @@ std::array<std::uint8_t, StartupDiagnostics::kBytes> StartupDiagnostics::Seriali
     out[i * 4 + 3] = static_cast<std::uint8_t>(v >> 24);
   }
   return out;
+}
+
+std::optional<StartupDiagnostics> StartupDiagnostics::Parse(const std::uint8_t* data, std::size_t size) {
+  if (!data || size != kBytes) return std::nullopt;
+  StartupDiagnostics d;
+  for (std::size_t i = 0; i < kCount; ++i) {
+    const std::uint32_t v = static_cast<std::uint32_t>(data[i * 4]) | static_cast<std::uint32_t>(data[i * 4 + 1]) << 8 |
+                            static_cast<std::uint32_t>(data[i * 4 + 2]) << 16 |
+                            static_cast<std::uint32_t>(data[i * 4 + 3]) << 24;
+    d.slots[i] = static_cast<std::int32_t>(v);
+  }
+  return d;
 }
 
 std::int32_t NonzeroHandleValue(const void* p) {

@@ -1,11 +1,13 @@
-// StartupDiagnostics: the results of the start-up and firmware connection
-// steps, kept so that a refused start can leave them in the registry value
-// DebugInfo. Portable: no Windows headers.
+// StartupDiagnostics: the results of the tray program's start-up and
+// firmware connection steps, kept so that a refused start can leave them in
+// the registry value DebugInfo, where rmctl's report reads them back.
+// Portable: no Windows headers.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace rm {
 
@@ -39,6 +41,8 @@ struct StartupDiagnostics {
 
   // The DebugInfo layout: 14 little-endian signed 32-bit values.
   std::array<std::uint8_t, kBytes> Serialize() const;
+  // The record back from DebugInfo's bytes; none unless exactly kBytes.
+  static std::optional<StartupDiagnostics> Parse(const std::uint8_t* data, std::size_t size);
 };
 
 // A nonzero 32-bit stand-in for a pointer (slot kRadioState).

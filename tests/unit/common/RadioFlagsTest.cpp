@@ -1,4 +1,4 @@
-#include "tray/core/RadioFlags.h"
+#include "common/RadioFlags.h"
 
 #include <gtest/gtest.h>
 
@@ -135,12 +135,6 @@ TEST(RadioOffReason, DisabledReasonsGoWithDisabledAndUserSelectionWithOff) {
       else EXPECT_EQ(s, DisplayState::Disabled) << b0 << " " << b1;
     }
   }
-  // Strings 158 to 161 of the string table; none for a radio that is on.
-  EXPECT_EQ(OffReasonTextId(OffReason::BiosSettings), 158u);
-  EXPECT_EQ(OffReasonTextId(OffReason::WirelessButton), 159u);
-  EXPECT_EQ(OffReasonTextId(OffReason::LanSwitching), 160u);
-  EXPECT_EQ(OffReasonTextId(OffReason::UserSelection), 161u);
-  EXPECT_EQ(OffReasonTextId(OffReason::None), 0u);
 }
 
 TEST(RadioFlagsPresence, NoSupportedDevicesOnlyWithNeitherRadio) {
@@ -186,6 +180,13 @@ TEST(SwitchRequest, TogglesFollowTheOnFlags) {
   const RadioFlags wlanOff = RadioFlags::Decode(Word(kHasWlan, 0, kOn));
   EXPECT_EQ(ToggleWlanRequest(wlanOn), (SwitchRequest{0x00, 0x01, 0x00, 0x00}));
   EXPECT_EQ(ToggleWlanRequest(wlanOff), (SwitchRequest{0x01, 0x01, 0x00, 0x00}));
+}
+
+TEST(SwitchRequest, OneRadioToAState) {
+  EXPECT_EQ(WlanSwitchRequest(true), (SwitchRequest{0x01, 0x01, 0x00, 0x00}));
+  EXPECT_EQ(WlanSwitchRequest(false), (SwitchRequest{0x00, 0x01, 0x00, 0x00}));
+  EXPECT_EQ(BluetoothSwitchRequest(true), (SwitchRequest{0x02, 0x02, 0x00, 0x00}));
+  EXPECT_EQ(BluetoothSwitchRequest(false), (SwitchRequest{0x00, 0x02, 0x00, 0x00}));
 }
 
 TEST(SwitchRequest, AllRadiosUseBitThree) {

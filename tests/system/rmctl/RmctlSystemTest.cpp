@@ -1,0 +1,359 @@
+// rmctl.exe driven as a user or a script would: status, switches, watch,
+// machine and report against the stand-in through the bridge service that
+// COM starts, with rmtray running where its tooltip must follow.
+#include <mutex>
+#include <thread>
+
+#include "tests/system/relay/RelayHarness.h"
+#include "tests/system/tray/TrayIconFixture.h"
+
+namespace rmctltest {
+namespace {
+
+using relaytest::Fwsim;
+using traytest::WaitFor;
+
+std::string RmctlExe() { return traytest::BuildPath("rmctl/rmctl.exe"); }
+
+// Reads a pipe on a thread of its own until the writing process has ended
+// and the pipe is empty. (Polled: a console host started for a child's new
+// console may hold a copy of the write end, so the pipe need not break.)
+class PipeReader {
+ public:
+  PipeReader() {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE r = nullptr, w = nullptr;
+    if (::CreatePipe(&r, &w, &inherit, 0)) {
+      read_.reset(r);
+      write_.reset(w);
+      ::SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);
+    }
+  }
+  ~PipeReader() { Join(); }
+  HANDLE WriteEnd() const { return write_.get(); }
+  // After the child has its copy of the write end.
+  void Start(HANDLE process) {
+    write_.reset();
+    thread_ = std::thread([this, process] {
+      for (;;) {
+        DWORD available = 0;
+        if (!::PeekNamedPipe(read_.get(), nullptr, 0, nullptr, &available, nullptr)) break;
+        if (available) {
+          char buffer[512];
+          DWORD got = 0;
+          if (!::ReadFile(read_.get(), buffer, available < sizeof buffer ? available : sizeof buffer, &got, nullptr))
+            break;
+          std::lock_guard<std::mutex> lock(mutex_);
+          text_.append(buffer, got);
+          continue;
+        }
+        if (!process || ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+          if (::PeekNamedPipe(read_.get(), nullptr, 0, nullptr, &available, nullptr) && available) continue;
+          break;
+        }
+        ::Sleep(10);
+      }
+    });
+  }
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+  std::string Text() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return text_;
+  }
+
+ private:
+  rm::UniqueHandle read_, write_;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::string text_;
+};
+
+// A started rmctl with its output and error captured.
+class Rmctl {
+ public:
+  explicit Rmctl(const std::string& args, DWORD flags = CREATE_NO_WINDOW) {
+    std::string line = "\"" + RmctlExe() + "\" " + args;
+    std::vector<char> mutableLine(line.begin(), line.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nullptr;
+    si.hStdOutput = out_.WriteEnd();
+    si.hStdError = err_.WriteEnd();
+    PROCESS_INFORMATION pi = {};
+    if (::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si, &pi)) {
+      process_.reset(pi.hProcess);
+      ::CloseHandle(pi.hThread);
+      id_ = pi.dwProcessId;
+    }
+    out_.Start(process_.get());
+    err_.Start(process_.get());
+  }
+  ~Rmctl() {
+    if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(process_.get(), 99);
+    out_.Join();
+    err_.Join();
+  }
+  // The exit code, or -1 when it did not end in time.
+  long Wait(DWORD timeoutMs = 60000) {
+    if (!process_ || ::WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    ::GetExitCodeProcess(process_.get(), &code);
+    out_.Join();
+    err_.Join();
+    return static_cast<long>(code);
+  }
+  DWORD id() const { return id_; }
+  std::string Out() { return out_.Text(); }
+  std::string Err() { return err_.Text(); }
+
+ private:
+  rm::UniqueHandle process_;  // outlives the readers, which poll it
+  PipeReader out_, err_;
+  DWORD id_ = 0;
+};
+
+struct Result {
+  long code;
+  std::string out, err;
+};
+
+Result RunRmctl(const std::string& args) {
+  Rmctl r(args);
+  Result result;
+  result.code = r.Wait();
+  result.out = r.Out();
+  result.err = r.Err();
+  return result;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class RmctlSystem : public traytest::TrayIconSystem {
+ protected:
+  static void SetUpTestSuite() {
+    relaytest::RemoveMarkerAndFolder();
+    ASSERT_TRUE(bridgetest::RegisterBridgeService());
+  }
+  static void TearDownTestSuite() {
+    bridgetest::RemoveBridgeService();
+    relaytest::RemoveMarkerAndFolder();
+  }
+  void SetUp() override {
+    TrayIconSystem::SetUp();
+    ASSERT_TRUE(bridgetest::StopBridgeService());
+    ASSERT_TRUE(bridgetest::SetParameter("Settings", 3));
+    ::DeleteFileA(bridgetest::LogFile().c_str());
+  }
+  void TearDown() override {
+    tray_.Kill();
+    bridgetest::StopBridgeService();
+    TrayIconSystem::TearDown();
+  }
+};
+
+TEST_F(RmctlSystem, StatusOfEveryProfileWithItsReasons) {
+  struct Case {
+    const char* setup;  // fwsim commands, one after the other
+    long code;
+    std::vector<const char*> lines;
+  };
+  const Case cases[] = {
+      {"profile both", 0, {"WLAN:       present, usable, on\n", "Bluetooth:  present, usable, on\n",
+                           "  LAN - WLAN switching:  Enabled\n", "Status word: 0x000F0F3B\n"}},
+      {"profile wlan", 0, {"WLAN:       present, usable, on\n", "Bluetooth:  not present\n", "Status word: 0x00000F39\n"}},
+      {"profile bluetooth", 0, {"WLAN:       not present\n", "Bluetooth:  present, usable, on\n",
+                                "Status word: 0x000F0022\n"}},
+      {"profile none", 0, {"WLAN:       not present\n", "Bluetooth:  not present\n",
+                           "No supported radios on this machine.\n", "Status word: 0x00000000\n"}},
+      {"button", 0, {"WLAN:       present, not usable, off - Wireless Button\n",
+                     "Bluetooth:  present, not usable, off - Wireless Button\n", "Status word: 0x0006063B\n"}},
+      {"lan plug", 0, {"WLAN:       present, not usable, off - LAN Switching\n", "Bluetooth:  present, usable, on\n"}},
+      {"set wlan-setup off", 0, {"WLAN:       present, not usable, off - BIOS Settings\n",
+                                 "  Wireless LAN:          Disabled\n"}},
+      {"set bluetooth-selected off", 0, {"Bluetooth:  present, usable, off - User Selection\n"}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(Fwsim("profile both"));
+    if (std::string(c.setup) != "profile both") {
+      ASSERT_TRUE(Fwsim(c.setup)) << c.setup;
+    }
+    const Result r = RunRmctl("status");
+    EXPECT_EQ(r.code, c.code) << c.setup << "\n" << r.err;
+    EXPECT_EQ(r.err, "") << c.setup;
+    for (const char* line : c.lines) EXPECT_TRUE(Contains(r.out, line)) << c.setup << ": " << line << "\n" << r.out;
+  }
+
+  ASSERT_TRUE(Fwsim("profile wlan"));
+  const Result json = RunRmctl("status --json");
+  EXPECT_EQ(json.code, 0);
+  EXPECT_EQ(json.out,
+            "{\"word\":\"0x00000F39\",\"wlan\":{\"present\":true,\"usable\":true,\"on\":true,\"state\":\"on\","
+            "\"reason\":null},\"bluetooth\":{\"present\":false},\"separateSwitching\":true,"
+            "\"firmwareSetup\":{\"wlan\":true,\"lanSwitching\":true}}\n");
+
+  // Without the firmware's classes the bridge cannot reach the firmware.
+  ASSERT_TRUE(Fwsim("profile unsupported"));
+  const Result unsupported = RunRmctl("status");
+  EXPECT_EQ(unsupported.code, 2);
+  EXPECT_EQ(unsupported.out, "");
+  EXPECT_TRUE(Contains(unsupported.err, "rmctl: the bridge or the firmware's wireless interface is unavailable: 0x80041002 (WBEM_E_NOT_FOUND)\n"))
+      << unsupported.err;
+}
+
+TEST_F(RmctlSystem, EachSwitchChangesTheRadiosAndRmtraysTooltip) {
+  StartAndWaitForIcon();
+  ASSERT_TRUE(WaitForTip(traytest::kBothOn));
+  struct Case {
+    const char* args;
+    DWORD word;
+    const wchar_t* tip;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"wlan off", 0x000F0C3B, traytest::kWlanOffBtOn, "WLAN:       present, usable, off - User Selection\n"},
+      {"bluetooth off", 0x000C0C3B, traytest::kBothOff, "Bluetooth:  present, usable, off - User Selection\n"},
+      {"wlan on", 0x000C0F3B, traytest::kWlanOnBtOff, "WLAN:       present, usable, on\n"},
+      {"all off", 0x000C0C3B, traytest::kBothOff, "WLAN:       present, usable, off - User Selection\n"},
+      {"all on", 0x000F0F3B, traytest::kBothOn, "Bluetooth:  present, usable, on\n"},
+      {"bluetooth off", 0x000C0F3B, traytest::kWlanOnBtOff, "Status word: 0x000C0F3B\n"},
+      {"bluetooth on", 0x000F0F3B, traytest::kBothOn, "Status word: 0x000F0F3B\n"},
+  };
+  for (const Case& c : cases) {
+    const Result r = RunRmctl(c.args);
+    EXPECT_EQ(r.code, 0) << c.args << "\n" << r.err;
+    EXPECT_TRUE(Contains(r.out, c.line)) << c.args << "\n" << r.out;
+    EXPECT_EQ(traytest::FwsimWirelessWord(), c.word) << c.args;
+    EXPECT_TRUE(WaitForTip(c.tip)) << c.args;
+  }
+  EndPromptly();
+}
+
+TEST_F(RmctlSystem, ASwitchOfAButtonDisabledRadioIsRefusedAndNothingIsSent) {
+  ASSERT_TRUE(Fwsim("button"));
+  ASSERT_EQ(traytest::FwsimWirelessWord(), 0x0006063Bu);
+  for (const char* args : {"wlan off", "bluetooth on", "all off"}) {
+    const long before = relaytest::RequestsAnswered();
+    const Result r = RunRmctl(args);
+    EXPECT_EQ(r.code, 3) << args;
+    EXPECT_EQ(r.out, "") << args;
+    EXPECT_TRUE(Contains(r.err, "rmctl: refused: ")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Wireless Button; nothing was sent\n")) << r.err;
+    // Only the query reached the firmware; the selection bits stayed.
+    EXPECT_EQ(relaytest::RequestsAnswered(), before + 1) << args;
+    EXPECT_EQ(traytest::FwsimWirelessWord(), 0x0006063Bu) << args;
+  }
+  EXPECT_EQ(relaytest::LogMessages("Cmd: 2h").size(), 0u);
+  EXPECT_EQ(relaytest::LogMessages("Cmd: 1h").size(), 3u);
+
+  // Bad arguments are refused before anything is asked.
+  const long before = relaytest::RequestsAnswered();
+  const Result usage = RunRmctl("wlan sideways");
+  EXPECT_EQ(usage.code, 1);
+  EXPECT_EQ(usage.err, "rmctl: unexpected 'sideways' after 'wlan'\nTry 'rmctl --help'.\n");
+  EXPECT_EQ(relaytest::RequestsAnswered(), before);
+  const Result help = RunRmctl("wlan --help");
+  EXPECT_EQ(help.code, 0);
+  EXPECT_TRUE(Contains(help.out, "rmctl wlan|bluetooth|all on|off\n"));
+}
+
+// Ctrl+C under Wine: this program has no console and cannot make one
+// (AllocConsole fails), and Ctrl+Break to a process group fails. What works:
+// rmctl in a console of its own, this program attached to that console and
+// ignoring Ctrl+C itself, and Ctrl+C to every process of the console.
+TEST_F(RmctlSystem, WatchPrintsAButtonPressAndEndsOnCtrlC) {
+  Rmctl watch("watch", CREATE_NEW_CONSOLE);
+  ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, 30000)) << watch.Err();
+  ASSERT_TRUE(WaitFor([] { return !relaytest::LogMessages("vtqSetupWmiEvents returns: 0x00000000").empty(); }));
+  ASSERT_TRUE(Fwsim("button"));
+  EXPECT_TRUE(WaitFor([&] {
+    return Contains(watch.Out(),
+                    "  WLAN: disabled (Wireless Button)  Bluetooth: disabled (Wireless Button)  word 0x0006063B\n");
+  })) << watch.Out();
+  // Two changes close together: the last state is printed.
+  ASSERT_TRUE(Fwsim("button"));
+  ASSERT_TRUE(Fwsim("lan plug"));
+  EXPECT_TRUE(WaitFor([&] {
+    return Contains(watch.Out(), "  WLAN: disabled (LAN Switching)  Bluetooth: on  word 0x000F1E3B\n");
+  })) << watch.Out();
+
+  ::FreeConsole();
+  ASSERT_TRUE(::AttachConsole(watch.id()));
+  ::SetConsoleCtrlHandler(nullptr, TRUE);
+  EXPECT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+  EXPECT_EQ(watch.Wait(15000), 0) << watch.Err();
+  ::FreeConsole();
+  ::SetConsoleCtrlHandler(nullptr, FALSE);
+
+  EXPECT_EQ(watch.Err(), "");
+  // Each line starts with the date and time: "2026-12-08 14:00:05.120  WLAN: ...".
+  const std::string out = watch.Out();
+  ASSERT_GT(out.size(), 25u);
+  EXPECT_EQ(out.substr(4, 1) + out.substr(7, 1) + out.substr(10, 1) + out.substr(13, 1) + out.substr(19, 1) +
+                out.substr(23, 2),
+            "-- :.  ")
+      << out;
+  // Asked to relay, then told it is done.
+  EXPECT_EQ(relaytest::LogMessages("vtqSetupWmiEvents returns: 0x00000000").size(), 2u);
+}
+
+TEST_F(RmctlSystem, ReportOnAMachineWhereRmtrayWasRefusedShowsTheFailedStep) {
+  ASSERT_TRUE(Fwsim("profile unsupported"));
+  traytest::Process tray = StartTray();
+  const HWND box = WaitForNotice(tray);
+  ASSERT_NE(box, nullptr);
+  CloseBoxAndExpectEnd(tray, box);
+
+  const Result r = RunRmctl("report");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(Contains(r.err, "wireless interface is unavailable")) << r.err;
+  for (const char* line : {
+           "== Programs\n",
+           "Service vtqwmi        running",
+           "Settings              3 (0x3)\n",
+           "Logging               on\n",
+           "Global\\VtqWmiBiosWirelessEvent event ID 5 (0x5)\n",
+           "Global\\VtqWmiBiosDockEvent event ID 1 (0x1)\n",
+           "HideSysTray           0 (0x0)\n",
+           "DebugInfo: the tray program's last refused start\n",
+           "  Failed step: the class object of vtqBIntM failed: 0x80041002 (WBEM_E_NOT_FOUND)\n",
+           "   4 start-up probe                                 0x80004005 (E_FAIL)\n",
+           "\n== Radios\nunavailable: ",
+           "VTQWMI Service Started\n",
+       }) {
+    EXPECT_TRUE(Contains(r.out, line)) << line << "\n---\n" << r.out;
+  }
+  ASSERT_TRUE(Fwsim("profile both"));
+  const Result good = RunRmctl("report");
+  EXPECT_EQ(good.code, 0) << good.err;
+  EXPECT_TRUE(Contains(good.out, "  byte 0 bit 5  separateSwitching        1\n")) << good.out;
+  EXPECT_TRUE(Contains(good.out, "Manufacturer: Kestrel Computer Corp.\n")) << good.out;
+
+  const Result machine = RunRmctl("machine --json");
+  EXPECT_EQ(machine.code, 0) << machine.err;
+  EXPECT_TRUE(Contains(machine.out, "\"Manufacturer\":\"Kestrel Computer Corp.\"")) << machine.out;
+  EXPECT_TRUE(Contains(machine.out, "\"Serial number\":\"KS14A2-0042-7731\"")) << machine.out;
+}
+
+TEST_F(RmctlSystem, EveryCommandWithTheBridgeUnregisteredEndsWithCodeTwo) {
+  bridgetest::RemoveBridgeService();
+  const long before = relaytest::RequestsAnswered();
+  for (const char* args : {"status", "status --json", "wlan on", "bluetooth off", "all on", "watch", "machine",
+                           "machine --json", "report"}) {
+    const Result r = RunRmctl(args);
+    EXPECT_EQ(r.code, 2) << args;
+    EXPECT_TRUE(Contains(r.err, "rmctl: the bridge service vtqwmi is not registered (vtqwmi.exe /Service registers it): 0x80040154 (REGDB_E_CLASSNOTREG)\n"))
+        << args << ": " << r.err;
+  }
+  EXPECT_EQ(relaytest::RequestsAnswered(), before);
+  const Result report = RunRmctl("report");
+  EXPECT_TRUE(Contains(report.out, "Bridge server         not registered\n")) << report.out;
+  EXPECT_TRUE(Contains(report.out, "Service vtqwmi        not installed\n")) << report.out;
+  ASSERT_TRUE(bridgetest::RegisterBridgeService());
+}
+
+}  // namespace
+}  // namespace rmctltest
