@@ -2,8 +2,7 @@
 // bridge service (started by COM at rmtray's request) relays it, rmtray's
 // watcher re-reads the radios and the icon, tooltip and balloon in Wine's
 // notification area change.
-#include "tests/system/relay/RelayHarness.h"
-#include "tests/system/tray/TrayIconFixture.h"
+#include "tests/system/relay/TrayBridgeFixture.h"
 
 namespace relaytest {
 namespace {
@@ -13,26 +12,8 @@ using traytest::kBothOn;
 const wchar_t kBothDisabled[] = L"        WLAN  : Disabled\nBluetooth\u00AE : Disabled";
 const wchar_t kWlanDisabledBtOn[] = L"        WLAN  : Disabled\nBluetooth\u00AE : On";
 
-class TrayRelay : public traytest::TrayIconSystem {
+class TrayRelay : public TrayWithBridge {
  protected:
-  static void SetUpTestSuite() {
-    RemoveMarkerAndFolder();
-    ASSERT_TRUE(bridgetest::RegisterBridgeService());
-  }
-  static void TearDownTestSuite() { bridgetest::RemoveBridgeService(); }
-
-  void SetUp() override {
-    TrayIconSystem::SetUp();
-    ASSERT_TRUE(bridgetest::StopBridgeService());
-    ASSERT_TRUE(bridgetest::SetParameter("Settings", 3));
-    ::DeleteFileA(bridgetest::LogFile().c_str());
-  }
-  void TearDown() override {
-    tray_.Kill();
-    bridgetest::StopBridgeService();
-    TrayIconSystem::TearDown();
-  }
-
   // rmtray's icon is shown and its watcher has had the bridge subscribe.
   void StartWithTheRelay() {
     StartAndWaitForIcon();

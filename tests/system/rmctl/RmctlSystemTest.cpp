@@ -4,8 +4,7 @@
 #include <mutex>
 #include <thread>
 
-#include "tests/system/relay/RelayHarness.h"
-#include "tests/system/tray/TrayIconFixture.h"
+#include "tests/system/relay/TrayBridgeFixture.h"
 
 namespace rmctltest {
 namespace {
@@ -132,28 +131,7 @@ Result RunRmctl(const std::string& args) {
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-class RmctlSystem : public traytest::TrayIconSystem {
- protected:
-  static void SetUpTestSuite() {
-    relaytest::RemoveMarkerAndFolder();
-    ASSERT_TRUE(bridgetest::RegisterBridgeService());
-  }
-  static void TearDownTestSuite() {
-    bridgetest::RemoveBridgeService();
-    relaytest::RemoveMarkerAndFolder();
-  }
-  void SetUp() override {
-    TrayIconSystem::SetUp();
-    ASSERT_TRUE(bridgetest::StopBridgeService());
-    ASSERT_TRUE(bridgetest::SetParameter("Settings", 3));
-    ::DeleteFileA(bridgetest::LogFile().c_str());
-  }
-  void TearDown() override {
-    tray_.Kill();
-    bridgetest::StopBridgeService();
-    TrayIconSystem::TearDown();
-  }
-};
+class RmctlSystem : public relaytest::TrayWithBridge {};
 
 TEST_F(RmctlSystem, StatusOfEveryProfileWithItsReasons) {
   struct Case {

@@ -1,0 +1,36 @@
+// The fixture of system tests that run rmtray with the bridge service
+// registered: a fresh marker folder and the registration for the suite, the
+// service stopped and logging everything before each test, rmtray killed
+// and the service stopped after it.
+#pragma once
+
+#include "tests/system/relay/RelayHarness.h"
+#include "tests/system/tray/TrayIconFixture.h"
+
+namespace relaytest {
+
+class TrayWithBridge : public traytest::TrayIconSystem {
+ protected:
+  static void SetUpTestSuite() {
+    RemoveMarkerAndFolder();
+    ASSERT_TRUE(bridgetest::RegisterBridgeService());
+  }
+  static void TearDownTestSuite() {
+    bridgetest::RemoveBridgeService();
+    RemoveMarkerAndFolder();
+  }
+
+  void SetUp() override {
+    TrayIconSystem::SetUp();
+    ASSERT_TRUE(bridgetest::StopBridgeService());
+    ASSERT_TRUE(bridgetest::SetParameter("Settings", 3));
+    ::DeleteFileA(bridgetest::LogFile().c_str());
+  }
+  void TearDown() override {
+    tray_.Kill();
+    bridgetest::StopBridgeService();
+    TrayIconSystem::TearDown();
+  }
+};
+
+}  // namespace relaytest
