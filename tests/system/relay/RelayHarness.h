@@ -80,19 +80,24 @@ inline void RemoveMarkerAndFolder() {
   ::RemoveDirectoryA((ProgramFiles() + "\\VTQ").c_str());
 }
 
+// A suite's bridge: registered as a service with no events marker file
+// before the suite, removed with the marker folder after it.
+inline void RegisterBridgeForSuite() {
+  RemoveMarkerAndFolder();
+  ASSERT_TRUE(bridgetest::RegisterBridgeService());
+}
+inline void RemoveBridgeAfterSuite() {
+  bridgetest::RemoveBridgeService();
+  RemoveMarkerAndFolder();
+}
+
 // The bridge registered as a service for the suite (and removed after it),
 // both log flags on, the machine of profile "both" without faults, no
 // events marker file; the bridge stopped before and after each test.
 class RelaySystem : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    RemoveMarkerAndFolder();
-    ASSERT_TRUE(bridgetest::RegisterBridgeService());
-  }
-  static void TearDownTestSuite() {
-    bridgetest::RemoveBridgeService();
-    RemoveMarkerAndFolder();
-  }
+  static void SetUpTestSuite() { RegisterBridgeForSuite(); }
+  static void TearDownTestSuite() { RemoveBridgeAfterSuite(); }
 
   void SetUp() override {
     ASSERT_TRUE(traytest::StandInBuilt());

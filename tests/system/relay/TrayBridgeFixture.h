@@ -11,14 +11,8 @@ namespace relaytest {
 
 class TrayWithBridge : public traytest::TrayIconSystem {
  protected:
-  static void SetUpTestSuite() {
-    RemoveMarkerAndFolder();
-    ASSERT_TRUE(bridgetest::RegisterBridgeService());
-  }
-  static void TearDownTestSuite() {
-    bridgetest::RemoveBridgeService();
-    RemoveMarkerAndFolder();
-  }
+  static void SetUpTestSuite() { RegisterBridgeForSuite(); }
+  static void TearDownTestSuite() { RemoveBridgeAfterSuite(); }
 
   void SetUp() override {
     TrayIconSystem::SetUp();
