@@ -138,12 +138,8 @@ bool StatusPage::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_P
     *result = SetMessageResult(hwnd(), 1);
     return true;
   }
-  // The page and its plain statics keep the dialog's colours (a null
-  // brush); the ColorLabels answer through reflection.
-  if (msg == WM_CTLCOLORDLG) {
-    *result = 0;
-    return true;
-  }
+  // Colour requests are left alone: the page and its plain statics keep the
+  // dialog's colours, the ColorLabels answer through reflection.
   return false;
 }
 
