@@ -167,52 +167,6 @@ TEST_F(PanelSystem, MissingKeyIsCreatedWithFourZerosAndOkWithoutTheKeyStillBroad
 // scripts/register-cpl.sh (run by scripts/wine-env.sh for the tests' prefix):
 // name, description (the list's second column) and icon; choosing it opens
 // the sheet. Without the registration the item is not listed.
-class ControlPanelWindow {
- public:
-  // The host's window is the one of its process that holds a list view.
-  ControlPanelWindow() : host_(Process::Start(ControlExe(), "")) {
-    WaitFor([&] {
-      struct Search {
-        DWORD pid;
-        HWND list;
-      } search{host_.id(), nullptr};
-      ::EnumWindows(
-          [](HWND top, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(top, &pid);
-            if (pid != s->pid || !::IsWindowVisible(top)) return TRUE;
-            s->list = ::FindWindowExA(top, nullptr, WC_LISTVIEWA, nullptr);
-            return s->list ? FALSE : TRUE;
-          },
-          reinterpret_cast<LPARAM>(&search));
-      list_ = search.list;
-      return list_ != nullptr;
-    });
-    window_ = list_ ? ::GetAncestor(list_, GA_ROOT) : nullptr;
-  }
-  ~ControlPanelWindow() {
-    if (window_) ::PostMessageA(window_, WM_CLOSE, 0, 0);
-    host_.WaitExit(10000);
-  }
-  HWND list() const { return list_; }
-  const Process& host() const { return host_; }
-  // The indexes of the items named `name`.
-  std::vector<int> ItemsNamed(const wchar_t* name) const {
-    std::vector<int> found;
-    const auto count = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      if (ListItemText(list_, i, 0) == name) found.push_back(i);
-    }
-    return found;
-  }
-
- private:
-  Process host_;
-  HWND window_ = nullptr;
-  HWND list_ = nullptr;
-};
-
 constexpr char kCplsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cpls";
 
 std::string RegisteredPath() {

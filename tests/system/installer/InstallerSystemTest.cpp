@@ -1,0 +1,424 @@
+// The x86_64 setup program in a fresh prefix (fresh-prefix.sh), as an
+// administrator and a user meet it: refused on Windows Vista, a silent
+// install and everything it registers, the bridge activated through COM, the
+// applet in the Control Panel, rmtray started as at logon, rmctl status, an
+// upgrade over itself while rmtray and the service run, and silent
+// uninstalls that leave only the users' settings (or not even those).
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/system/panel/PanelDriver.h"
+#include "tests/system/tray/NotifyArea.h"
+#include "tests/windows/tray/TraySupport.h"
+#include "vtqwmi.h"
+
+namespace installertest {
+namespace {
+
+using traytest::Process;
+using traytest::WaitFor;
+
+const std::string kDir = "C:\\Program Files\\Zarn Radio Minder";
+const std::string kSetupName = std::string("RadioMinderSetup-") + RM_VERSION + "-x64.exe";
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zarn Radio Minder";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kCplsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cpls";
+constexpr char kAppId[] = "{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
+constexpr char kMarkerFolder[] = "C:\\Program Files\\VTQ\\Shared";
+constexpr char kLogFile[] = "C:\\ProgramData\\vtqwmi\\vtqwmi.log";
+constexpr UINT kIconId = 201;
+
+std::string UnixToWindows(const std::string& unixPath) {
+  std::string p = "Z:" + unixPath;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  return p;
+}
+std::string SetupExe() { return UnixToWindows(RM_SETUP_EXE); }
+std::string StagedFile(const char* name) {
+  return UnixToWindows(std::string(RM_BUILD_DIR) + "/installer/stage/") + name;
+}
+std::string BuiltFile(const char* relative) { return UnixToWindows(std::string(RM_BUILD_DIR) + "/" + relative); }
+
+struct RegValue {
+  bool exists = false;
+  DWORD type = 0;
+  std::string text;
+  DWORD number = 0;
+};
+
+RegValue Read(HKEY root, const std::string& path, const char* name) {
+  RegValue v;
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return v;
+  char data[1024] = {};
+  DWORD size = sizeof data - 1;
+  if (::RegQueryValueExA(key, name, nullptr, &v.type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
+    v.exists = true;
+    if (v.type == REG_DWORD && size == 4) {
+      std::memcpy(&v.number, data, 4);
+    } else {
+      v.text.assign(data);
+    }
+  }
+  ::RegCloseKey(key);
+  return v;
+}
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  ::RegCloseKey(key);
+  return true;
+}
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+LONGLONG SizeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA a = {};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return -1;
+  return (static_cast<LONGLONG>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+}
+
+// What the install writes, as data: each value once installed; after the
+// uninstall none of the keys exist, and none of the values.
+struct Expected {
+  HKEY root;
+  std::string key;
+  const char* value;  // null: the default value
+  std::string text;   // a REG_SZ value; empty with a DWORD
+  DWORD number;
+};
+std::vector<Expected> InstalledValues() {
+  const std::string cls1 = "CLSID\\{7DC5B2D7-CACC-47F2-836E-4DF85F026072}";
+  const std::string cls2 = "CLSID\\{3F69327D-4A1C-4092-A219-910FAA92975C}";
+  const std::string server = "\"" + kDir + "\\vtqwmi.exe\"";
+  const std::string relay = std::string("Software\\VTQ\\") + kAppId + "\\";
+  return {
+      {HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppId, nullptr, "vtqwmi", 0},
+      {HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppId, "LocalService", "vtqwmi", 0},
+      {HKEY_CLASSES_ROOT, "AppID\\vtqwmi.EXE", "AppID", kAppId, 0},
+      {HKEY_CLASSES_ROOT, cls1 + "\\LocalServer32", nullptr, server, 0},
+      {HKEY_CLASSES_ROOT, cls2 + "\\LocalServer32", nullptr, server, 0},
+      {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx.1", nullptr, "vtqCallBiosEx Class", 0},
+      {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx", nullptr, "vtqCallBiosEx Class", 0},
+      {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel.1", nullptr, "WmiKestrel Class", 0},
+      {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel", nullptr, "WmiKestrel Class", 0},
+      {HKEY_CLASSES_ROOT, "TypeLib\\{E42CC8E5-C25D-4864-B25C-84332DC9BF2B}\\1.0", nullptr, "vtqwmi 1.0 Type Library",
+       0},
+      {HKEY_LOCAL_MACHINE, relay + "VtqWmiBiosDockEvent", "vtqBEvntID", "", 1},
+      {HKEY_LOCAL_MACHINE, relay + "VtqWmiBiosALSEvent", "vtqBEvntID", "", 4},
+      {HKEY_LOCAL_MACHINE, relay + "VtqWmiBiosWirelessEvent", "vtqBEvntID", "", 5},
+      {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi\\Parameters", "MaxAllowed", "", 0},
+      {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi\\Parameters", "Settings", "", 0},
+      {HKEY_LOCAL_MACHINE, kRunKey, "Zarn Radio Minder", "\"" + kDir + "\\rmtray.exe\"", 0},
+      {HKEY_LOCAL_MACHINE, kCplsKey, "rmpanel", kDir + "\\rmpanel.cpl", 0},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Zarn Radio Minder", 0},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher", "VTQ", 0},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", RM_VERSION, 0},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", kDir + "\\rmtray.exe,0", 0},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", kDir, 0},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + kDir + "\\uninstall.exe\"", 0},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString", "\"" + kDir + "\\uninstall.exe\" /S", 0},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify", "", 1},
+      {HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair", "", 1},
+  };
+}
+// Keys that only the install creates (the values of the shared keys Run and
+// Cpls are in the table above).
+const char* const kOwnKeys[] = {
+    "HKCR:AppID\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}",
+    "HKCR:AppID\\vtqwmi.EXE",
+    "HKCR:CLSID\\{7DC5B2D7-CACC-47F2-836E-4DF85F026072}",
+    "HKCR:CLSID\\{3F69327D-4A1C-4092-A219-910FAA92975C}",
+    "HKCR:Vtqwmi.vtqCallBiosEx.1",
+    "HKCR:Vtqwmi.vtqCallBiosEx",
+    "HKCR:vtqwmi.WmiKestrel.1",
+    "HKCR:vtqwmi.WmiKestrel",
+    "HKCR:TypeLib\\{E42CC8E5-C25D-4864-B25C-84332DC9BF2B}",
+    "HKLM:Software\\VTQ",
+    "HKLM:System\\CurrentControlSet\\Services\\vtqwmi",
+    "HKLM:Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zarn Radio Minder",
+};
+bool OwnKeyExists(const char* spec) {
+  const std::string s(spec);
+  return KeyExists(s.rfind("HKCR:", 0) == 0 ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE, s.substr(5));
+}
+const char* const kInstalledFiles[] = {"rmtray.exe", "vtqwmi.exe", "rmpanel.cpl", "rmctl.exe",
+                                       "zarn_Radio_Minder_Help.chm", "uninstall.exe"};
+
+struct BridgeService {
+  bool exists = false;
+  DWORD state = 0, startType = 0, type = 0;
+  std::string path, displayName;
+};
+BridgeService QueryBridge() {
+  BridgeService s;
+  rm::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return s;
+  rm::UniqueServiceHandle service(
+      ::OpenServiceA(manager.get(), "vtqwmi", SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG));
+  if (!service) return s;
+  s.exists = true;
+  SERVICE_STATUS status = {};
+  if (::QueryServiceStatus(service.get(), &status)) s.state = status.dwCurrentState;
+  std::vector<BYTE> buffer(8192);
+  DWORD needed = 0;
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+  if (::QueryServiceConfigA(service.get(), config, static_cast<DWORD>(buffer.size()), &needed)) {
+    s.startType = config->dwStartType;
+    s.type = config->dwServiceType;
+    s.path = config->lpBinaryPathName ? config->lpBinaryPathName : "";
+    s.displayName = config->lpDisplayName ? config->lpDisplayName : "";
+  }
+  return s;
+}
+
+// A program's exit code and what it wrote to its standard output (through a
+// file: the program ends before the test reads).
+struct Run {
+  long code = -1;
+  std::string out;
+};
+Run RunCaptured(const std::string& exe, const std::string& args) {
+  Run r;
+  char temp[MAX_PATH] = {}, file[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  ::GetTempFileNameA(temp, "out", 0, file);
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  {
+    rm::UniqueHandle out(::CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    if (out.get() == INVALID_HANDLE_VALUE) return r;
+    std::string line = "\"" + exe + "\" " + args;
+    std::vector<char> mutableLine(line.begin(), line.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out.get();
+    si.hStdError = out.get();
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &si, &pi))
+      return r;
+    rm::UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return r;
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    r.code = static_cast<long>(code);
+  }
+  rm::UniqueHandle in(::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  char buffer[4096];
+  DWORD got = 0;
+  while (in.get() != INVALID_HANDLE_VALUE && ::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr) && got)
+    r.out.append(buffer, got);
+  in.reset();
+  ::DeleteFileA(file);
+  return r;
+}
+
+class InstallerSystem : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(Exists(SetupExe())) << SetupExe();
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  }
+  void TearDown() override { ::CoUninitialize(); }
+
+  // The Windows version Wine reports to the setup program alone; empty:
+  // the prefix's own.
+  static void SetSetupWindowsVersion(const char* version) {
+    const std::string key = "Software\\Wine\\AppDefaults\\" + kSetupName;
+    if (!*version) {
+      ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+      return;
+    }
+    HKEY k = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExA(k, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                     static_cast<DWORD>(std::strlen(version) + 1));
+    ::RegCloseKey(k);
+  }
+
+  static DWORD RunSetup(const std::string& args = "/S") {
+    Process setup = Process::Start(SetupExe(), args);
+    DWORD code = 1234;
+    EXPECT_TRUE(setup.WaitExit(120000, &code));
+    return code;
+  }
+
+  // The quiet uninstall runs from a copy of itself that the uninstaller
+  // starts and does not wait for: done when the entry and folder are gone.
+  static void UninstallQuietly(const std::string& extra = std::string()) {
+    Process uninstall = Process::Start(kDir + "\\uninstall.exe", "/S" + extra);
+    ASSERT_TRUE(uninstall);
+    ASSERT_TRUE(WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !Exists(kDir); }, 60000));
+  }
+
+  // rmtray as the Run value starts it at logon, from its folder.
+  Process StartTrayAsAtLogon() {
+    const RegValue run = Read(HKEY_LOCAL_MACHINE, kRunKey, "Zarn Radio Minder");
+    EXPECT_EQ(run.text, "\"" + kDir + "\\rmtray.exe\"");
+    Process tray = Process::Start(kDir + "\\rmtray.exe", "", kDir.c_str());
+    EXPECT_TRUE(tray);
+    return tray;
+  }
+  static HWND TrayWindowOf(const Process& tray) {
+    return traytest::WaitForProcessWindow(tray.id(), "#32770", "", /*visible=*/false);
+  }
+
+  static void ExpectInstalled() {
+    for (const Expected& e : InstalledValues()) {
+      const RegValue v = Read(e.root, e.key, e.value);
+      const std::string where = e.key + " : " + (e.value ? e.value : "(default)");
+      ASSERT_TRUE(v.exists) << where;
+      if (e.text.empty()) {
+        EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << where;
+        EXPECT_EQ(v.number, e.number) << where;
+      } else {
+        EXPECT_EQ(v.type, static_cast<DWORD>(REG_SZ)) << where;
+        EXPECT_EQ(v.text, e.text) << where;
+      }
+    }
+    // The shipped files are the stripped ones, smaller than the build's.
+    LONGLONG total = 0;
+    for (const char* name : kInstalledFiles) {
+      const LONGLONG size = SizeOf(kDir + "\\" + name);
+      EXPECT_GT(size, 0) << name;
+      total += size;
+    }
+    const struct {
+      const char* name;
+      const char* built;
+    } stripped[] = {{"rmtray.exe", "tray/rmtray.exe"}, {"vtqwmi.exe", "bridge/vtqwmi.exe"},
+                    {"rmpanel.cpl", "panel/rmpanel.cpl"}, {"rmctl.exe", "rmctl/rmctl.exe"}};
+    for (const auto& s : stripped) {
+      EXPECT_EQ(SizeOf(kDir + "\\" + s.name), SizeOf(StagedFile(s.name))) << s.name;
+      EXPECT_LT(SizeOf(kDir + "\\" + s.name), SizeOf(BuiltFile(s.built))) << s.name;
+    }
+    const RegValue estimated = Read(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
+    EXPECT_EQ(estimated.type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_NEAR(static_cast<double>(estimated.number), static_cast<double>(total) / 1024, 8.0);
+    EXPECT_TRUE(Exists(kMarkerFolder));
+
+    const BridgeService bridge = QueryBridge();
+    ASSERT_TRUE(bridge.exists);
+    EXPECT_EQ(bridge.state, static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_EQ(bridge.startType, static_cast<DWORD>(SERVICE_DEMAND_START));
+    EXPECT_EQ(bridge.type, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
+    EXPECT_EQ(bridge.path, kDir + "\\vtqwmi.exe");
+    EXPECT_EQ(bridge.displayName, "Zarn WMI Interface");
+  }
+
+  static void ExpectNothingLeft() {
+    for (const Expected& e : InstalledValues()) {
+      EXPECT_FALSE(Read(e.root, e.key, e.value).exists) << e.key << " : " << (e.value ? e.value : "(default)");
+    }
+    for (const char* key : kOwnKeys) EXPECT_FALSE(OwnKeyExists(key)) << key;
+    EXPECT_FALSE(QueryBridge().exists);
+    EXPECT_FALSE(Exists(kDir));
+    EXPECT_FALSE(Exists("C:\\Program Files\\VTQ"));
+    EXPECT_FALSE(Exists("C:\\ProgramData\\vtqwmi"));
+  }
+};
+
+TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsersSettings) {
+  // Refused just below the oldest supported Windows (7), with nothing written.
+  SetSetupWindowsVersion("vista");
+  EXPECT_NE(RunSetup(), 0u);
+  EXPECT_FALSE(Exists(kDir));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(QueryBridge().exists);
+  SetSetupWindowsVersion("");
+
+  ASSERT_EQ(RunSetup(), 0u);
+  ExpectInstalled();
+
+  // COM starts the installed bridge as the service; its relay leaves the
+  // marker file in the folder the install made, and its log starts.
+  {
+    rm::ComPtr<IvtqCallBiosEx> bridge;
+    ASSERT_EQ(::CoCreateInstance(CLSID_vtqCallBiosEx, nullptr, CLSCTX_LOCAL_SERVER, IID_IvtqCallBiosEx,
+                                 bridge.put_void()),
+              S_OK);
+    EXPECT_EQ(QueryBridge().state, static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(bridge->vtqSetupWmiEvents(1), S_OK);
+    EXPECT_TRUE(Exists(std::string(kMarkerFolder) + "\\vtqwmi.events"));
+    EXPECT_TRUE(Exists(kLogFile));
+  }
+
+  // The Control Panel lists the item and opens its sheet.
+  {
+    paneltest::ControlPanelWindow panel;
+    ASSERT_NE(panel.list(), nullptr);
+    std::vector<int> items;
+    ASSERT_TRUE(WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(paneltest::ListItemText(panel.list(), items[0], 1), L"Configure Zarn Radio Minder settings");
+    ASSERT_TRUE(paneltest::SelectListItem(panel.list(), items[0]));
+    ::PostMessageA(panel.list(), WM_KEYDOWN, VK_RETURN, 1);
+    ::PostMessageA(panel.list(), WM_KEYUP, VK_RETURN, 0xC0000001);
+    HWND sheet = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (sheet = ::FindWindowA("#32770", "Zarn Radio Minder")) && ::IsWindowVisible(sheet); },
+                        15000));
+    EXPECT_EQ(traytest::ControlText(sheet, 1003), L"Hide Status Tray Icon");
+    traytest::Click(sheet, IDCANCEL);
+    EXPECT_TRUE(traytest::WaitForWindowGone(sheet));
+  }
+
+  // rmtray as at logon: its icon appears.
+  Process tray = StartTrayAsAtLogon();
+  HWND window = TrayWindowOf(tray);
+  ASSERT_NE(window, nullptr);
+  {
+    traytest::NotifyArea area;
+    ASSERT_TRUE(area.ok());
+    EXPECT_TRUE(area.WaitForIcon(window, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, 15000));
+  }
+
+  const Run status = RunCaptured(kDir + "\\rmctl.exe", "status");
+  EXPECT_EQ(status.code, 0);
+  for (const char* line : {"WLAN:       present, usable, on\n", "Bluetooth:  present, usable, on\n",
+                           "Status word: 0x000F0F3B\n"})
+    EXPECT_NE(status.out.find(line), std::string::npos) << line << "\n" << status.out;
+
+  // Upgrade on Windows 7, the oldest supported, over the running tray
+  // program and service: the tray program ends by command 1 (exit code 0),
+  // the service stops, a user's setting stays.
+  ASSERT_TRUE(traytest::WriteSettingDword("HideBIOSSettings", 1));
+  SetSetupWindowsVersion("win7");
+  ASSERT_EQ(RunSetup(), 0u);
+  SetSetupWindowsVersion("");
+  DWORD trayCode = 1234;
+  EXPECT_TRUE(tray.WaitExit(1000, &trayCode));
+  EXPECT_EQ(trayCode, 0u);
+  ExpectInstalled();
+  const traytest::RegValue kept = traytest::ReadSetting("HideBIOSSettings");
+  EXPECT_EQ(kept.type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(kept.data, std::vector<BYTE>({1, 0, 0, 0}));
+
+  tray = StartTrayAsAtLogon();
+  window = TrayWindowOf(tray);
+  ASSERT_NE(window, nullptr);
+
+  // Uninstall ends the running tray program and removes everything but the
+  // user's settings.
+  UninstallQuietly();
+  EXPECT_TRUE(tray.WaitExit(1000, &trayCode));
+  EXPECT_EQ(trayCode, 0u);
+  ExpectNothingLeft();
+  EXPECT_EQ(traytest::ReadSetting("HideBIOSSettings").data, std::vector<BYTE>({1, 0, 0, 0}));
+
+  // Asked to, it removes the settings too.
+  ASSERT_EQ(RunSetup(), 0u);
+  UninstallQuietly(" /REMOVESETTINGS");
+  ExpectNothingLeft();
+  EXPECT_FALSE(traytest::SettingsKeyExists());
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\VTQ"));
+}
+
+}  // namespace
+}  // namespace installertest
