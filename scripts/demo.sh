@@ -255,5 +255,31 @@ if [ -f "$build/bridge/vtqwmi.exe" ]; then
   "$WINE" "$build/bridge/vtqwmi.exe" /UnregServer
 fi
 
+# The setup program's wizard, page by page, in the demo's prefix; the quiet
+# uninstall afterwards leaves the prefix as it was.
+setup_exe=$(ls "$build"/installer/RadioMinderSetup-*-x64.exe 2>/dev/null | head -n 1)
+if [ -n "$setup_exe" ] && [ -f "$build/tests/setup-demo.exe" ]; then
+  setup_demo() { "$WINE" "$build/tests/setup-demo.exe" "$@"; }
+  step "The setup program (x86_64 build), run as an administrator would"
+  "$WINE" "$setup_exe" &
+  setup_pid=$!
+  setup_demo wait && sleep 1
+  screenshot setup-welcome "the setup's welcome page"
+  setup_demo press 1 && sleep 1
+  screenshot setup-folder "the setup's folder page: C:\\Program Files\\Zarn Radio Minder"
+  setup_demo press 1 && sleep 1
+  screenshot setup-progress "the setup's progress page, done, with its details: files, the bridge service, the registry"
+  setup_demo press 1 && sleep 1
+  screenshot setup-finish "the setup's last page"
+  setup_demo press 1
+  wait "$setup_pid" 2>/dev/null
+  step "Uninstalling it quietly"
+  "$WINE" 'C:\Program Files\Zarn Radio Minder\uninstall.exe' /S
+  for _ in $(seq 1 100); do
+    "$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarn Radio Minder' >/dev/null 2>&1 || break
+    sleep 0.2
+  done
+fi
+
 step "Done"
 echo "Output folder: $out"
