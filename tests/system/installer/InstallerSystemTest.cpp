@@ -178,12 +178,12 @@ BridgeService QueryBridge() {
 
 // A program's exit code and what it wrote to its standard output (through a
 // file: the program ends before the test reads).
-struct Run {
+struct Captured {
   long code = -1;
   std::string out;
 };
-Run RunCaptured(const std::string& exe, const std::string& args) {
-  Run r;
+Captured RunCaptured(const std::string& exe, const std::string& args) {
+  Captured r;
   char temp[MAX_PATH] = {}, file[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
   ::GetTempFileNameA(temp, "out", 0, file);
@@ -309,7 +309,7 @@ class InstallerSystem : public ::testing::Test {
     EXPECT_EQ(bridge.state, static_cast<DWORD>(SERVICE_STOPPED));
     EXPECT_EQ(bridge.startType, static_cast<DWORD>(SERVICE_DEMAND_START));
     EXPECT_EQ(bridge.type, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
-    EXPECT_EQ(bridge.path, kDir + "\\vtqwmi.exe");
+    EXPECT_EQ(bridge.path, "\"" + kDir + "\\vtqwmi.exe\"");
     EXPECT_EQ(bridge.displayName, "Zarn WMI Interface");
   }
 
@@ -344,9 +344,9 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
     ASSERT_EQ(::CoCreateInstance(CLSID_vtqCallBiosEx, nullptr, CLSCTX_LOCAL_SERVER, IID_IvtqCallBiosEx,
                                  bridge.put_void()),
               S_OK);
-    EXPECT_EQ(QueryBridge().state, static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_TRUE(WaitFor([] { return QueryBridge().state == SERVICE_RUNNING; }));
     EXPECT_EQ(bridge->vtqSetupWmiEvents(1), S_OK);
-    EXPECT_TRUE(Exists(std::string(kMarkerFolder) + "\\vtqwmi.events"));
+    EXPECT_TRUE(WaitFor([] { return Exists(std::string(kMarkerFolder) + "\\vtqwmi.events"); }));
     EXPECT_TRUE(Exists(kLogFile));
   }
 
@@ -379,7 +379,7 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
     EXPECT_TRUE(area.WaitForIcon(window, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, 15000));
   }
 
-  const Run status = RunCaptured(kDir + "\\rmctl.exe", "status");
+  const Captured status = RunCaptured(kDir + "\\rmctl.exe", "status");
   EXPECT_EQ(status.code, 0);
   for (const char* line : {"WLAN:       present, usable, on\n", "Bluetooth:  present, usable, on\n",
                            "Status word: 0x000F0F3B\n"})

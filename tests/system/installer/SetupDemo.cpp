@@ -24,7 +24,22 @@ bool WaitFor(bool (*condition)(void*), void* context, DWORD timeoutMs = 60000) {
   }
 }
 
-HWND Wizard() { return ::FindWindowA("#32770", kWizardTitle); }
+// The wizard's caption is the title, with a page's subcaption after it.
+HWND Wizard() {
+  HWND found = nullptr;
+  ::EnumWindows(
+      [](HWND top, LPARAM lp) -> BOOL {
+        char cls[16] = {}, title[128] = {};
+        ::GetClassNameA(top, cls, sizeof cls);
+        ::GetWindowTextA(top, title, sizeof title);
+        if (std::strcmp(cls, "#32770") != 0 || std::strncmp(title, kWizardTitle, sizeof kWizardTitle - 1) != 0)
+          return TRUE;
+        *reinterpret_cast<HWND*>(lp) = top;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 // The current page: the wizard's visible child dialog.
 HWND Page(HWND wizard) {
   for (HWND child = ::FindWindowExA(wizard, nullptr, "#32770", nullptr); child;
@@ -55,7 +70,11 @@ int main(int argc, char** argv) {
     struct Before {
       HWND wizard, page;
     } before{wizard, Page(wizard)};
-    ::SendMessageA(::GetDlgItem(wizard, std::atoi(argv[2])), BM_CLICK, 0, 0);
+    // Posted as the button itself would send it: the finish page runs a
+    // message loop of its own inside the handling of the click.
+    const int id = std::atoi(argv[2]);
+    ::PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(wizard, id)));
     const bool ok = WaitFor(
         [](void* p) {
           const auto* b = static_cast<Before*>(p);
