@@ -128,24 +128,23 @@ std::vector<Expected> InstalledValues() {
 }
 // Keys that only the install creates (the values of the shared keys Run and
 // Cpls are in the table above).
-const char* const kOwnKeys[] = {
-    "HKCR:AppID\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}",
-    "HKCR:AppID\\vtqwmi.EXE",
-    "HKCR:CLSID\\{7DC5B2D7-CACC-47F2-836E-4DF85F026072}",
-    "HKCR:CLSID\\{3F69327D-4A1C-4092-A219-910FAA92975C}",
-    "HKCR:Vtqwmi.vtqCallBiosEx.1",
-    "HKCR:Vtqwmi.vtqCallBiosEx",
-    "HKCR:vtqwmi.WmiKestrel.1",
-    "HKCR:vtqwmi.WmiKestrel",
-    "HKCR:TypeLib\\{E42CC8E5-C25D-4864-B25C-84332DC9BF2B}",
-    "HKLM:Software\\VTQ",
-    "HKLM:System\\CurrentControlSet\\Services\\vtqwmi",
-    "HKLM:Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zarn Radio Minder",
+const struct {
+  HKEY root;
+  const char* path;
+} kOwnKeys[] = {
+    {HKEY_CLASSES_ROOT, "AppID\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}"},
+    {HKEY_CLASSES_ROOT, "AppID\\vtqwmi.EXE"},
+    {HKEY_CLASSES_ROOT, "CLSID\\{7DC5B2D7-CACC-47F2-836E-4DF85F026072}"},
+    {HKEY_CLASSES_ROOT, "CLSID\\{3F69327D-4A1C-4092-A219-910FAA92975C}"},
+    {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx.1"},
+    {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx"},
+    {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel.1"},
+    {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel"},
+    {HKEY_CLASSES_ROOT, "TypeLib\\{E42CC8E5-C25D-4864-B25C-84332DC9BF2B}"},
+    {HKEY_LOCAL_MACHINE, "Software\\VTQ"},
+    {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi"},
+    {HKEY_LOCAL_MACHINE, kUninstallKey},
 };
-bool OwnKeyExists(const char* spec) {
-  const std::string s(spec);
-  return KeyExists(s.rfind("HKCR:", 0) == 0 ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE, s.substr(5));
-}
 const char* const kInstalledFiles[] = {"rmtray.exe", "vtqwmi.exe", "rmpanel.cpl", "rmctl.exe",
                                        "zarn_Radio_Minder_Help.chm", "uninstall.exe"};
 
@@ -317,7 +316,7 @@ class InstallerSystem : public ::testing::Test {
     for (const Expected& e : InstalledValues()) {
       EXPECT_FALSE(Read(e.root, e.key, e.value).exists) << e.key << " : " << (e.value ? e.value : "(default)");
     }
-    for (const char* key : kOwnKeys) EXPECT_FALSE(OwnKeyExists(key)) << key;
+    for (const auto& key : kOwnKeys) EXPECT_FALSE(KeyExists(key.root, key.path)) << key.path;
     EXPECT_FALSE(QueryBridge().exists);
     EXPECT_FALSE(Exists(kDir));
     EXPECT_FALSE(Exists("C:\\Program Files\\VTQ"));
