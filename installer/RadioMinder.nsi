@@ -158,6 +158,11 @@ Section
   ${EndIf}
 SectionEnd
 
+Section /o "un.Remove my ${PRODUCT} settings" RemoveSettings
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\VTQ"
+SectionEnd
+
 Section "-un.Programs"
   Call un.EndTrayProgram
   DetailPrint "Stopping and removing the bridge service"
@@ -167,7 +172,6 @@ Section "-un.Programs"
 
   DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT}"
   DeleteRegValue HKLM "${CPL_KEY}" "rmpanel"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
   Delete "$INSTDIR\rmtray.exe"
   Delete "$INSTDIR\zarn_Radio_Minder_Help.chm"
@@ -182,12 +186,10 @@ Section "-un.Programs"
   RMDir "${PROGRAMS}\VTQ"
   Delete "$APPDATA\vtqwmi\vtqwmi.log"
   RMDir "$APPDATA\vtqwmi"
+  ; Last: the entry goes when everything else has gone.
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
 
-Section /o "un.Remove my ${PRODUCT} settings" RemoveSettings
-  DeleteRegKey HKCU "${SETTINGS_KEY}"
-  DeleteRegKey /ifempty HKCU "Software\VTQ"
-SectionEnd
 
 Function un.onInit
   !insertmacro Prepare

@@ -188,7 +188,8 @@ Captured RunCaptured(const std::string& exe, const std::string& args) {
   ::GetTempFileNameA(temp, "out", 0, file);
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   {
-    rm::UniqueHandle out(::CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    rm::UniqueHandle out(::CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                       CREATE_ALWAYS, 0, nullptr));
     if (out.get() == INVALID_HANDLE_VALUE) return r;
     std::string line = "\"" + exe + "\" " + args;
     std::vector<char> mutableLine(line.begin(), line.end());
@@ -208,7 +209,11 @@ Captured RunCaptured(const std::string& exe, const std::string& args) {
     ::GetExitCodeProcess(process.get(), &code);
     r.code = static_cast<long>(code);
   }
-  rm::UniqueHandle in(::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  // A console host Wine started for the child may still hold its copy of
+  // the write end.
+  rm::UniqueHandle in(::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+  if (in.get() == INVALID_HANDLE_VALUE) r.out = "(output file not readable: error " + std::to_string(::GetLastError()) + ")";
   char buffer[4096];
   DWORD got = 0;
   while (in.get() != INVALID_HANDLE_VALUE && ::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr) && got)
@@ -250,7 +255,7 @@ class InstallerSystem : public ::testing::Test {
   }
 
   // The quiet uninstall runs from a copy of itself that the uninstaller
-  // starts and does not wait for: done when the entry and folder are gone.
+  // starts and does not wait for: done when its entry, removed last, is gone.
   static void UninstallQuietly(const std::string& extra = std::string()) {
     Process uninstall = Process::Start(kDir + "\\uninstall.exe", "/S" + extra);
     ASSERT_TRUE(uninstall);
