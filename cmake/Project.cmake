@@ -100,17 +100,21 @@ function(rm_unit_test name)
   gtest_discover_tests(${name} TEST_PREFIX "unit." PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# rm_wine_test(name SOURCES... LIBS libs... [KIND windows|system]): a Windows
-# GoogleTest program run under wine64. All Wine tests of a build tree share
-# one prefix (its registry, named objects and desktop), so they never run at
-# the same time.
+# rm_wine_test(name SOURCES... LIBS libs... [KIND windows|system]
+# [TIMEOUT seconds]): a Windows GoogleTest program run under wine64, each
+# test limited to 180 s unless TIMEOUT says otherwise. All Wine tests of a
+# build tree share one prefix (its registry, named objects and desktop), so
+# they never run at the same time.
 function(rm_wine_test name)
   if(NOT (WIN32 AND RM_WINE_TESTS))
     return()
   endif()
-  cmake_parse_arguments(T "" "KIND" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "KIND;TIMEOUT" "LIBS" ${ARGN})
   if(NOT T_KIND)
     set(T_KIND windows)
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 180)
   endif()
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock_main)
@@ -118,7 +122,7 @@ function(rm_wine_test name)
   target_compile_definitions(${name} PRIVATE RM_BUILD_DIR="${PROJECT_BINARY_DIR}"
     RM_TESTDATA_DIR="${RM_TESTDATA_DIR}")
   gtest_discover_tests(${name} TEST_PREFIX "${T_KIND}." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES LABELS ${T_KIND} RESOURCE_LOCK wineprefix TIMEOUT 180)
+    PROPERTIES LABELS ${T_KIND} RESOURCE_LOCK wineprefix TIMEOUT ${T_TIMEOUT})
   add_dependencies(${name} rm_wine_payload)
 endfunction()
 
