@@ -47,8 +47,8 @@ BOOL PanelSheet::OnInitDialog() {
   cancelButton_ = ::GetDlgItem(hwnd(), IDCANCEL);
   const HWND pageWindow = page_.Create(hwnd());
   tabs_.AddPage(pageWindow, 0, LoadResourceText(instance_, IDS_PANEL_TAB_PROPERTIES).c_str());
-  ::SetWindowTextA(okButton_, LoadResourceString(instance_, IDS_PANEL_OK).c_str());
-  ::SetWindowTextA(cancelButton_, LoadResourceString(instance_, IDS_PANEL_CANCEL).c_str());
+  ::SetWindowTextW(okButton_, LoadResourceText(instance_, IDS_PANEL_OK).c_str());
+  ::SetWindowTextW(cancelButton_, LoadResourceText(instance_, IDS_PANEL_CANCEL).c_str());
   tabs_.Select(0);
   return TRUE;
 }

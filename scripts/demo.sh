@@ -202,8 +202,9 @@ if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; th
 fi
 
 # lang_shots LOCALE TAG LANGUAGE: the no-device notice and both tabs of the
-# properties window, with the user's interface language that of LOCALE
-# (Wine takes it from LANG; setup-deps.sh generates the locales).
+# properties window, then the Control Panel applet's window, with the user's
+# interface language that of LOCALE (Wine takes it from LANG; setup-deps.sh
+# generates the locales).
 lang_shots() {
   local pid
   if ! locale -a 2>/dev/null | grep -qix "${1%.UTF-8}.utf8"; then
@@ -227,6 +228,14 @@ lang_shots() {
   tray_demo close >/dev/null
   tray_demo end >/dev/null || kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
+  if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; then
+    LANG=$1 LC_ALL=$1 "$WINE" control.exe "$("$WINE" winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
+    pid=$!
+    wait_window "Zarn Radio Minder" && sleep 1
+    screenshot "lang-$2-applet" "$3: the Control Panel applet's window"
+    "$WINE" "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
+    wait "$pid" 2>/dev/null
+  fi
 }
 if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
   step "The tray program in other languages: the user's interface language picks its texts and layouts"

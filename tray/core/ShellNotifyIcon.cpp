@@ -3,6 +3,9 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <string>
+
+#include "tray/windows/ResourceString.h"
 
 namespace rm {
 namespace {
@@ -10,16 +13,19 @@ namespace {
 static_assert(NIF_MESSAGE == kNifMessage && NIF_ICON == kNifIcon && NIF_TIP == kNifTip && NIF_STATE == kNifState &&
                   NIF_INFO == kNifInfo && NIS_HIDDEN == kNisHidden && NIIF_INFO == kNiifInfo,
               "the shell's numbers");
-// The layout with the 128-byte tip, the state and the balloon fields.
+// The layout with the 128-character tip, the state and the balloon fields.
 #ifndef _WIN64
-static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "NOTIFYICONDATAA of 488 bytes");
+static_assert(NOTIFYICONDATAW_V2_SIZE == 936, "NOTIFYICONDATAW of 936 bytes");
 #endif
 
+// The texts come cut to their fields already (TrayIcon); the cut here only
+// guards the field.
 template <std::size_t N>
-void CopyCut(char (&field)[N], const std::string& text) {
+void CopyCut(wchar_t (&field)[N], const std::string& utf8) {
+  const std::wstring text = Utf16(utf8);
   const std::size_t n = text.size() < N - 1 ? text.size() : N - 1;
-  std::memcpy(field, text.data(), n);
-  field[n] = '\0';
+  std::memcpy(field, text.data(), n * sizeof(wchar_t));
+  field[n] = L'\0';
 }
 
 DWORD MessageOf(IconMessage message) {
@@ -33,10 +39,10 @@ DWORD MessageOf(IconMessage message) {
 
 }  // namespace
 
-NOTIFYICONDATAA ShellNotifyIcon::Record(const NotifyData& data, HICON icon) const {
-  NOTIFYICONDATAA record;
+NOTIFYICONDATAW ShellNotifyIcon::Record(const NotifyData& data, HICON icon) const {
+  NOTIFYICONDATAW record;
   std::memset(&record, 0, sizeof record);
-  record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  record.cbSize = NOTIFYICONDATAW_V2_SIZE;
   record.hWnd = owner_;
   record.uID = kTrayIconId;
   record.uFlags = data.flags;
@@ -58,8 +64,8 @@ bool ShellNotifyIcon::Notify(IconMessage message, const NotifyData& data) {
                                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
                                                 LR_DEFAULTCOLOR)));
   }
-  NOTIFYICONDATAA record = Record(data, icon_.get());
-  return ::Shell_NotifyIconA(MessageOf(message), &record) != FALSE;
+  NOTIFYICONDATAW record = Record(data, icon_.get());
+  return ::Shell_NotifyIconW(MessageOf(message), &record) != FALSE;
 }
 
 }  // namespace rm

@@ -1,6 +1,8 @@
-// ShellNotifyIcon: the one place that calls Shell_NotifyIconA. It turns the
-// tray icon's notify data into the shell's 488-byte NOTIFYICONDATAA (icon
-// identifier 201, the callback message, the owner window) and loads the
+// ShellNotifyIcon: the one place that calls Shell_NotifyIconW. It turns the
+// tray icon's notify data (UTF-8 texts) into the shell's NOTIFYICONDATAW of
+// the same version as the 488-byte ANSI one (128-character tip, state,
+// balloon; icon identifier 201, the callback message, the owner window), so
+// "®" and every language show whatever the ANSI code page, and loads the
 // image at the small-icon size each time a call carries it. Main thread.
 #pragma once
 
@@ -22,7 +24,7 @@ class ShellNotifyIcon : public IconShell {
   bool Notify(IconMessage message, const NotifyData& data) override;
 
   // The record of one call, as the shell receives it.
-  NOTIFYICONDATAA Record(const NotifyData& data, HICON icon) const;
+  NOTIFYICONDATAW Record(const NotifyData& data, HICON icon) const;
 
  private:
   HINSTANCE instance_;

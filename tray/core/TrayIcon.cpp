@@ -8,7 +8,22 @@ namespace {
 
 constexpr std::uint32_t kBalloonTimeoutMs = 10000;
 
-std::string Cut(const std::string& text, std::size_t max) { return text.substr(0, max); }
+// The longest start of the UTF-8 `text` that takes at most `max` UTF-16
+// units, never part of a character: a character of four bytes takes two
+// units, every other one.
+std::string Cut(const std::string& text, std::size_t max) {
+  std::size_t units = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t bytes = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    const std::size_t need = bytes == 4 ? 2 : 1;
+    if (units + need > max || i + bytes > text.size()) break;
+    units += need;
+    i += bytes;
+  }
+  return text.substr(0, i);
+}
 
 }  // namespace
 

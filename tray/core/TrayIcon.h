@@ -30,8 +30,8 @@ inline constexpr std::uint32_t kNifInfo = 0x10;
 inline constexpr std::uint32_t kNisHidden = 0x01;
 inline constexpr std::uint32_t kNiifInfo = 0x01;
 
-// The fields' capacities without the terminator (szTip 128, szInfo 256,
-// szInfoTitle 64 in the 488-byte layout).
+// The fields' capacities in UTF-16 units without the terminator (szTip 128,
+// szInfo 256, szInfoTitle 64).
 inline constexpr std::size_t kTipMax = 127;
 inline constexpr std::size_t kInfoMax = 255;
 inline constexpr std::size_t kInfoTitleMax = 63;
@@ -52,14 +52,14 @@ struct NotifyData {
 
 class IconShell {
  public:
-  // One Shell_NotifyIconA call; whether it succeeded.
+  // One call of the shell's notify function; whether it succeeded.
   virtual bool Notify(IconMessage message, const NotifyData& data) = 0;
 
  protected:
   ~IconShell() = default;
 };
 
-// The string table, by number.
+// The string table, by number, in UTF-8.
 class TextTable {
  public:
   virtual std::string Text(unsigned id) const = 0;

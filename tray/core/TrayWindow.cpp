@@ -13,7 +13,7 @@
 
 namespace rm {
 
-std::string TrayWindow::Texts::Text(unsigned id) const { return LoadResourceString(Module().Instance(), id); }
+std::string TrayWindow::Texts::Text(unsigned id) const { return LoadResourceUtf8(Module().Instance(), id); }
 
 TrayWindow::TrayWindow(RadioState& radios)
     : radios_(radios),
@@ -138,9 +138,11 @@ void TrayWindow::ShowMenu() {
   const UniqueMenu menu(::LoadMenuA(Module().Instance(), MAKEINTRESOURCEA(IDR_TRAYMENU)));
   const HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
   if (!popup) return;
-  ::ModifyMenuA(popup, IDM_OPEN, MF_BYCOMMAND | MF_STRING, IDM_OPEN, texts_.Text(IDS_MENU_OPEN).c_str());
+  // Wide texts: "®" and every language whatever the ANSI code page.
+  ::ModifyMenuW(popup, IDM_OPEN, MF_BYCOMMAND | MF_STRING, IDM_OPEN, Utf16(texts_.Text(IDS_MENU_OPEN)).c_str());
   for (const TrayMenuItem& item : TrayMenuItems(radios_.Flags())) {
-    ::AppendMenuA(popup, MF_STRING | (item.grayed ? MF_GRAYED : MF_ENABLED), item.id, texts_.Text(item.textId).c_str());
+    ::AppendMenuW(popup, MF_STRING | (item.grayed ? MF_GRAYED : MF_ENABLED), item.id,
+                  Utf16(texts_.Text(item.textId)).c_str());
   }
   POINT cursor = {};
   ::GetCursorPos(&cursor);

@@ -1,8 +1,10 @@
-// The language tables of rmtray (tray/res/lang/*.txt), read as a translator
-// leaves them: 25 languages, each with every string of the English table,
-// none empty, and each keeping what the program and its users rely on: the
-// product name, "WLAN", "Bluetooth®", line feeds, the status texts' leading
-// spaces, format placeholders, and one word per thing within a language.
+// The language tables of rmtray and rmpanel (tray/res/lang/*.txt), read as a
+// translator leaves them: 25 languages, each with every string of the
+// English table of both modules, none empty, and each keeping what the
+// programs and their users rely on: the product name, "WLAN", "Bluetooth®",
+// line feeds, the status texts' leading spaces, format placeholders, and one
+// word per thing within a language, shared by the tray program's settings
+// page and the applet.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -22,7 +24,8 @@ struct Table {
   std::string file;
   int language = -1;
   bool rtl = false;
-  std::map<unsigned, std::string> strings;
+  std::map<unsigned, std::string> strings;  // rmtray's
+  std::map<unsigned, std::string> applet;   // rmpanel's, after "module rmpanel"
   std::vector<std::string> errors;
 };
 
@@ -58,6 +61,7 @@ Table Read(const std::string& path) {
   t.file = path.substr(path.rfind('/') + 1);
   std::ifstream in(path);
   std::string line;
+  std::map<unsigned, std::string>* strings = &t.strings;
   for (int n = 1; std::getline(in, line); ++n) {
     const auto first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] == '#') continue;
@@ -70,13 +74,19 @@ Table Read(const std::string& path) {
       std::string flag;
       words >> t.language >> flag;
       t.rtl = flag == "rtl";
-    } else if (word == "grow" || word == "font") {
+    } else if (word == "module") {
+      std::string name;
+      words >> name;
+      if (name == "rmtray") strings = &t.strings;
+      else if (name == "rmpanel") strings = &t.applet;
+      else t.errors.push_back("line " + std::to_string(n));
+    } else if (word == "grow" || word == "width" || word == "font") {
       // Layout lines belong to the generator.
     } else if (SplitNumber(line, &number, &rest) && rest.size() >= 2 && rest.front() == '"' &&
                rest.back() == '"') {
       bool ok = true;
       const std::string text = Unescape(rest.substr(1, rest.size() - 2), &ok);
-      if (!t.strings.emplace(static_cast<unsigned>(number), text).second || !ok) {
+      if (!strings->emplace(static_cast<unsigned>(number), text).second || !ok) {
         t.errors.push_back("line " + std::to_string(n));
       }
     } else {
@@ -166,26 +176,34 @@ TEST_F(LanguageTables, EveryTranslationKeepsWhatTheEnglishTextReliesOn) {
   ASSERT_EQ(others_.size(), 24u);
   for (const Table& t : others_) {
     EXPECT_TRUE(t.errors.empty()) << t.file << ": unreadable " << (t.errors.empty() ? "" : t.errors[0]);
-    for (const auto& e : english_.strings) {
-      const std::string where = t.file + ", string " + std::to_string(e.first);
-      const auto found = t.strings.find(e.first);
-      if (found == t.strings.end()) {
-        ADD_FAILURE() << where << ": missing";
-        continue;
+    const struct {
+      const char* module;
+      const std::map<unsigned, std::string>& english;
+      const std::map<unsigned, std::string>& strings;
+    } modules[] = {{"rmtray", english_.strings, t.strings}, {"rmpanel", english_.applet, t.applet}};
+    for (const auto& m : modules) {
+      for (const auto& e : m.english) {
+        const std::string where = t.file + ", " + m.module + " string " + std::to_string(e.first);
+        const auto found = m.strings.find(e.first);
+        if (found == m.strings.end()) {
+          ADD_FAILURE() << where << ": missing";
+          continue;
+        }
+        const std::string& text = found->second;
+        const std::string& en = e.second;
+        EXPECT_FALSE(text.empty()) << where;
+        if (text.empty()) continue;
+        EXPECT_EQ(Count(text, "\xC2\xAE"), Count(en, "\xC2\xAE")) << where << ": \"®\"";
+        EXPECT_EQ(Count(text, "\n"), Count(en, "\n")) << where << ": line feeds";
+        EXPECT_EQ(text.back() == '\n', en.back() == '\n') << where << ": final line feed";
+        EXPECT_EQ(LeadingSpaces(text), LeadingSpaces(en)) << where << ": leading spaces";
+        EXPECT_EQ(Placeholders(text), Placeholders(en)) << where << ": placeholders";
+        EXPECT_EQ(Count(text, "Zarn Radio Minder"), Count(en, "Zarn Radio Minder")) << where << ": product name";
+        EXPECT_EQ(Count(text, "WLAN"), Count(en, "WLAN")) << where << ": \"WLAN\"";
+        EXPECT_EQ(Count(text, "Bluetooth\xC2\xAE"), Count(en, "Bluetooth\xC2\xAE")) << where;
       }
-      const std::string& text = found->second;
-      const std::string& en = e.second;
-      EXPECT_FALSE(text.empty()) << where;
-      EXPECT_EQ(Count(text, "\xC2\xAE"), Count(en, "\xC2\xAE")) << where << ": \"®\"";
-      EXPECT_EQ(Count(text, "\n"), Count(en, "\n")) << where << ": line feeds";
-      EXPECT_EQ(text.back() == '\n', en.back() == '\n') << where << ": final line feed";
-      EXPECT_EQ(LeadingSpaces(text), LeadingSpaces(en)) << where << ": leading spaces";
-      EXPECT_EQ(Placeholders(text), Placeholders(en)) << where << ": placeholders";
-      EXPECT_EQ(Count(text, "Zarn Radio Minder"), Count(en, "Zarn Radio Minder")) << where << ": product name";
-      EXPECT_EQ(Count(text, "WLAN"), Count(en, "WLAN")) << where << ": \"WLAN\"";
-      EXPECT_EQ(Count(text, "Bluetooth\xC2\xAE"), Count(en, "Bluetooth\xC2\xAE")) << where;
+      for (const auto& s : m.strings) EXPECT_TRUE(m.english.count(s.first)) << t.file << ": extra " << s.first;
     }
-    for (const auto& s : t.strings) EXPECT_TRUE(english_.strings.count(s.first)) << t.file << ": extra " << s.first;
   }
 }
 
@@ -224,6 +242,55 @@ TEST_F(LanguageTables, NoticesNameTheOkButtonByItsOwnText) {
       const auto text = t.strings.find(id);
       ASSERT_NE(text, t.strings.end()) << t.file;
       EXPECT_NE(text->second.find(ok->second), std::string::npos) << t.file << ", string " << id;
+    }
+  }
+}
+
+// Characters, not bytes, of a UTF-8 text.
+std::size_t Characters(const std::string& text) {
+  std::size_t n = 0;
+  for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+  return n;
+}
+
+TEST_F(LanguageTables, TheAppletsEnglishTextsAndTheirLengthLimit) {
+  const std::map<unsigned, std::string> expected = {
+      {128, "Zarn Radio Minder"},
+      {129, "Configure Zarn Radio Minder settings"},
+      {57361, "Properties"},
+      {57362, "Cancel"},
+      {57364, "OK"},
+      {57365, "Application Settings"},
+      {57366, "Hide Status Tray Icon"},
+      {57367, "Hide BIOS Settings Information"},
+      {57368, "Information Bubble Settings"},
+      {57369, "Disable Status Change Balloons"},
+      {57370, "Disable Initial Status Balloon"},
+  };
+  EXPECT_EQ(english_.applet, expected);
+  // The Control Panel's record holds the item's name in 32 characters and
+  // its description in 64, each with the terminator.
+  for (const Table& t : others_) {
+    const auto info = t.applet.find(129);
+    ASSERT_NE(info, t.applet.end()) << t.file;
+    EXPECT_LE(Characters(info->second), 63u) << t.file << ": " << info->second;
+  }
+}
+
+TEST_F(LanguageTables, TheAppletUsesTheWordsOfTheTraySettingsPage) {
+  // Applet string, then the tray program's string with the same text.
+  const std::pair<unsigned, unsigned> same[] = {{128, 128},     {57361, 141},   {57362, 144},
+                                                {57364, 142},   {57365, 57369}, {57366, 57370},
+                                                {57367, 57371}, {57368, 57372}, {57369, 57373},
+                                                {57370, 57374}};
+  std::vector<Table> all = others_;
+  all.push_back(english_);
+  for (const Table& t : all) {
+    for (const auto& p : same) {
+      const auto applet = t.applet.find(p.first);
+      const auto tray = t.strings.find(p.second);
+      ASSERT_TRUE(applet != t.applet.end() && tray != t.strings.end()) << t.file << ", " << p.first;
+      EXPECT_EQ(applet->second, tray->second) << t.file << ": applet " << p.first << ", tray " << p.second;
     }
   }
 }

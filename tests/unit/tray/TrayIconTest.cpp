@@ -36,8 +36,8 @@ class RecordingShell : public IconShell {
 };
 
 constexpr char kTitle[] = "Zarn Radio Minder";
-constexpr char kWlanOnBtOff[] = "        WLAN  : On\nBluetooth\xAE : Off";
-constexpr char kBothOff[] = "        WLAN  : Off\nBluetooth\xAE : Off";
+constexpr char kWlanOnBtOff[] = "        WLAN  : On\nBluetooth\xC2\xAE : Off";
+constexpr char kBothOff[] = "        WLAN  : Off\nBluetooth\xC2\xAE : Off";
 
 const RadioFlags kWlanOn = RadioFlags::Decode({0x03, 0x0D, 0x0C, 0});  // icon 203
 const RadioFlags kAllOff = RadioFlags::Decode({0x03, 0x0C, 0x0C, 0});  // icon 202
@@ -264,6 +264,29 @@ TEST_F(TrayIconTest, TextsAreCutToTheirFields) {
   icon.SetTip("");  // no text: nothing changes
   EXPECT_TRUE(shell.Take().empty());
   EXPECT_EQ(icon.data().tip, text.substr(0, 127));
+}
+
+TEST_F(TrayIconTest, TextsAreCutInWideCharactersNeverInsideOne) {
+  // The tip holds 127 UTF-16 units: "®" (two bytes) is one, U+1F4F6 (four
+  // bytes) two; a character that does not fit whole is left out.
+  const std::string mark = "\xC2\xAE";
+  const std::string antenna = "\xF0\x9F\x93\xB6";
+  const struct {
+    std::string tip;
+    std::string kept;
+  } cases[] = {
+      {std::string(125, 'a') + mark, std::string(125, 'a') + mark},
+      {std::string(126, 'a') + mark, std::string(126, 'a') + mark},
+      {std::string(127, 'a') + mark, std::string(127, 'a')},
+      {std::string(124, 'a') + antenna, std::string(124, 'a') + antenna},
+      {std::string(125, 'a') + antenna, std::string(125, 'a') + antenna},
+      {std::string(126, 'a') + antenna, std::string(126, 'a')},
+      {std::string(120, 'a') + "\xE6\x97\xA5\xE6\x9C\xAC", std::string(120, 'a') + "\xE6\x97\xA5\xE6\x9C\xAC"},
+  };
+  for (const auto& c : cases) {
+    icon.SetTip(c.tip);
+    EXPECT_EQ(icon.data().tip, c.kept) << c.tip.size() << " bytes";
+  }
 }
 
 }  // namespace

@@ -22,19 +22,19 @@ TEST(TrayStatus, TextAndIconFollowEachPresentRadio) {
     const char* text;
     int icon;
   } const cases[] = {
-      {0x03, 0x0D, 0x0C, "        WLAN  : On\nBluetooth\xAE : Off", 203},
-      {0x03, 0x0C, 0x0C, "        WLAN  : Off\nBluetooth\xAE : Off", 202},
-      {0x03, 0x0C, 0x0D, "        WLAN  : Off\nBluetooth\xAE : On", 203},
+      {0x03, 0x0D, 0x0C, "        WLAN  : On\nBluetooth\xC2\xAE : Off", 203},
+      {0x03, 0x0C, 0x0C, "        WLAN  : Off\nBluetooth\xC2\xAE : Off", 202},
+      {0x03, 0x0C, 0x0D, "        WLAN  : Off\nBluetooth\xC2\xAE : On", 203},
       // On-bit set but not usable: the button, then LAN switching.
-      {0x03, 0x05, 0x0D, "        WLAN  : Disabled\nBluetooth\xAE : On", 203},
-      {0x1B, 0x1D, 0x0C, "        WLAN  : Disabled\nBluetooth\xAE : Off", 202},
-      {0x13, 0x1D, 0x0C, "        WLAN  : On\nBluetooth\xAE : Off", 203},  // not offered: no hold
+      {0x03, 0x05, 0x0D, "        WLAN  : Disabled\nBluetooth\xC2\xAE : On", 203},
+      {0x1B, 0x1D, 0x0C, "        WLAN  : Disabled\nBluetooth\xC2\xAE : Off", 202},
+      {0x13, 0x1D, 0x0C, "        WLAN  : On\nBluetooth\xC2\xAE : Off", 203},  // not offered: no hold
       {0x01, 0x0D, 0x00, "WLAN : On", 203},
       {0x01, 0x0C, 0x0D, "WLAN : Off", 202},  // an absent radio's bits count for nothing
       {0x01, 0x09, 0x00, "WLAN : Disabled", 202},
-      {0x02, 0x00, 0x05, "Bluetooth\xAE : Disabled", 202},
-      {0x02, 0x0D, 0x0C, "Bluetooth\xAE : Off", 202},
-      {0x02, 0x00, 0x0D, "Bluetooth\xAE : On", 203},
+      {0x02, 0x00, 0x05, "Bluetooth\xC2\xAE : Disabled", 202},
+      {0x02, 0x0D, 0x0C, "Bluetooth\xC2\xAE : Off", 202},
+      {0x02, 0x00, 0x0D, "Bluetooth\xC2\xAE : On", 203},
   };
   const EnglishTexts texts;
   for (const Case& c : cases) {

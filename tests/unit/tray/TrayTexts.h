@@ -1,5 +1,5 @@
 // The English strings the tray icon uses, by number, as the string table
-// holds them ("®" as the single byte of code page 1252).
+// holds them, in UTF-8.
 #pragma once
 
 #include <map>
@@ -17,8 +17,8 @@ class EnglishTexts : public TextTable {
         {57346, "Open Radio Minder"},
         {57347, "Turn WLAN On"},
         {57348, "Turn WLAN Off"},
-        {57349, "Turn Bluetooth\xAE On"},
-        {57350, "Turn Bluetooth\xAE Off"},
+        {57349, "Turn Bluetooth\xC2\xAE On"},
+        {57350, "Turn Bluetooth\xC2\xAE Off"},
         {57351, "Turn On All Devices"},
         {57352, "Turn Off All Devices"},
         {57356, "        WLAN  : On\n"},
@@ -27,9 +27,9 @@ class EnglishTexts : public TextTable {
         {57359, "WLAN : On"},
         {57360, "WLAN : Off"},
         {57361, "WLAN : Disabled"},
-        {57362, "Bluetooth\xAE : On"},
-        {57363, "Bluetooth\xAE : Off"},
-        {57364, "Bluetooth\xAE : Disabled"},
+        {57362, "Bluetooth\xC2\xAE : On"},
+        {57363, "Bluetooth\xC2\xAE : Off"},
+        {57364, "Bluetooth\xC2\xAE : Disabled"},
     };
     const auto it = texts.find(id);
     return it == texts.end() ? "?" + std::to_string(id) : it->second;

@@ -1,14 +1,15 @@
-// rmtray.exe in its 25 languages: every string of every language's table is
-// there, and every text fits the control that shows it, measured with the
-// control's own font in the template the dialog manager picks for that
-// language (the localised copy, else the English one). The pages must also
-// fit the tab's display area of the language's properties window.
+// rmtray.exe and rmpanel.cpl in their 25 languages: every string of every
+// language's table is there, and every text fits the control that shows it,
+// measured with the control's own font in the template the dialog manager
+// picks for that language (the localised copy, else the English one). The
+// pages must also fit the tab's display area of the language's window.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,13 +21,6 @@ const LANGID kLanguages[] = {10,   1025, 1028, 1029, 1030, 1031, 1032, 1033, 103
                              1041, 1042, 1043, 1044, 1045, 1046, 1049, 1051, 1053, 1055, 1060, 2052};
 const LANGID kRightToLeft[] = {1025, 1037};
 const LANGID kEnglish = 1033;
-
-// The string numbers of the tray program's table.
-const UINT kStrings[] = {1,     2,     128,   129,   130,   131,   140,   141,   142,   143,   144,   145,
-                         146,   147,   148,   149,   150,   151,   152,   153,   154,   155,   156,   157,
-                         158,   159,   160,   161,   57346, 57347, 57348, 57349, 57350, 57351, 57352, 57356,
-                         57357, 57358, 57359, 57360, 57361, 57362, 57363, 57364, 57369, 57370, 57371, 57372,
-                         57373, 57374, 57390};
 
 enum Kind { kStatic, kPush, kCheck, kGroup, kMultiLine, kTabs };
 
@@ -51,7 +45,7 @@ struct TemplateTexts {
   int id;
   std::vector<Shown> shown;
 };
-const TemplateTexts kTemplates[] = {
+const std::vector<TemplateTexts> kTrayTemplates = {
     {107, {{1027, kMultiLine, {130}}, {1026, kCheck, {131}}, {1, kPush, {142}}}},
     {204, {{1006, kTabs, {140, 141}}, {1, kPush, {142}}, {2, kPush, {143, 144}}, {9, kPush, {145}}}},
     {205,
@@ -65,6 +59,46 @@ const TemplateTexts kTemplates[] = {
     {209, kStatusTexts}, {210, kStatusTexts}, {211, kStatusTexts},
 };
 
+const std::vector<TemplateTexts> kPanelTemplates = {
+    {201, {{1007, kTabs, {57361}}, {1, kPush, {57364}}, {2, kPush, {57362}}}},
+    {202,
+     {{1001, kGroup, {57365}},
+      {1003, kCheck, {57366}},
+      {1004, kCheck, {57367}},
+      {1002, kGroup, {57368}},
+      {1005, kCheck, {57369}},
+      {1006, kCheck, {57370}}}},
+};
+
+// A module's strings and templates; `window` holds the tab control `tab`
+// that shows the `pages`; the `titled` templates read "Zarn Radio Minder".
+// The tab sizes each page to its display area: the status layouts are wider
+// than it and only their controls must fit; the applet's page fits whole.
+struct ModuleTexts {
+  const char* file;
+  std::vector<UINT> strings;
+  const std::vector<TemplateTexts>* templates;
+  int window;
+  int tab;
+  std::vector<int> pages;
+  std::vector<int> titled;
+  bool pagesFitWhole;
+};
+const ModuleTexts kModules[] = {
+    {"tray/rmtray.exe",
+     {1,     2,     128,   129,   130,   131,   140,   141,   142,   143,   144,   145,   146,
+      147,   148,   149,   150,   151,   152,   153,   154,   155,   156,   157,   158,   159,
+      160,   161,   57346, 57347, 57348, 57349, 57350, 57351, 57352, 57356, 57357, 57358, 57359,
+      57360, 57361, 57362, 57363, 57364, 57369, 57370, 57371, 57372, 57373, 57374, 57390},
+     &kTrayTemplates, 204, 1006, {205, 206, 207, 208, 209, 210, 211}, {107, 204}, false},
+    {"panel/rmpanel.cpl",
+     {128, 129, 57361, 57362, 57364, 57365, 57366, 57367, 57368, 57369, 57370},
+     &kPanelTemplates, 201, 1007, {202}, {201}, true},
+};
+
+// gtest names the module by its file in messages.
+void PrintTo(const ModuleTexts& m, std::ostream* os) { *os << m.file; }
+
 std::string Utf8(const std::wstring& text) {
   const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
                                       nullptr, nullptr);
@@ -75,23 +109,29 @@ std::string Utf8(const std::wstring& text) {
 
 INT_PTR CALLBACK NoHandling(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-class TrayLanguages : public ::testing::Test {
+// One module's resources, loaded as data: its strings and its templates
+// by language.
+class Languages : public ::testing::TestWithParam<ModuleTexts> {
  protected:
   static void SetUpTestSuite() {
-    module_ = ::LoadLibraryExA(traytest::TrayExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&icc);
     host_ = ::CreateWindowExW(0, L"Static", L"host", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
   }
   static void TearDownTestSuite() {
     if (host_) ::DestroyWindow(host_);
-    if (module_) ::FreeLibrary(module_);
-    module_ = nullptr;
   }
-  void SetUp() override { ASSERT_NE(module_, nullptr) << traytest::TrayExe(); }
+  void SetUp() override {
+    path_ = traytest::BuildPath(GetParam().file);
+    module_ = ::LoadLibraryExA(path_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module_, nullptr) << path_;
+  }
+  void TearDown() override {
+    if (module_) ::FreeLibrary(module_);
+  }
 
   // String `id` of language `lang`'s own table, empty when it has none.
-  static std::wstring String(UINT id, LANGID lang) {
+  std::wstring String(UINT id, LANGID lang) const {
     HRSRC block = ::FindResourceExW(module_, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(id / 16 + 1), lang);
     if (!block) return std::wstring();
     auto p = static_cast<const WCHAR*>(::LockResource(::LoadResource(module_, block)));
@@ -101,23 +141,23 @@ class TrayLanguages : public ::testing::Test {
 
   // The language's copy of template `id`, else the English one; null when
   // neither exists. `own` tells which.
-  static const DLGTEMPLATE* Template(int id, LANGID lang, bool* own) {
+  const DLGTEMPLATE* Template(int id, LANGID lang, bool* own) const {
     HRSRC res = ::FindResourceExW(module_, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), lang);
     *own = res != nullptr;
     if (!res) res = ::FindResourceExW(module_, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), kEnglish);
     return res ? static_cast<const DLGTEMPLATE*>(::LockResource(::LoadResource(module_, res))) : nullptr;
   }
 
-  static HWND Create(int id, LANGID lang, bool* own) {
+  HWND Create(int id, LANGID lang, bool* own) const {
     const DLGTEMPLATE* t = Template(id, lang, own);
     return t ? ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), t, host_, &NoHandling, 0) : nullptr;
   }
 
-  static HMODULE module_;
+  std::string path_;
+  HMODULE module_ = nullptr;
   static HWND host_;
 };
-HMODULE TrayLanguages::module_ = nullptr;
-HWND TrayLanguages::host_ = nullptr;
+HWND Languages::host_ = nullptr;
 
 int TextWidth(HDC dc, const std::wstring& text) {
   SIZE size = {};
@@ -131,11 +171,22 @@ int ChildCount(HWND dialog) {
   return n;
 }
 
-TEST_F(TrayLanguages, EveryLanguageHasEveryStringAndKeepsTheProductName) {
+// Width in pixels of `units` horizontal dialog units of `dialog`.
+int Pixels(HWND dialog, int units) {
+  RECT r = {0, 0, units, 0};
+  ::MapDialogRect(dialog, &r);
+  return r.right;
+}
+
+TEST_P(Languages, EveryLanguageHasEveryStringAndKeepsTheProductName) {
   for (LANGID lang : kLanguages) {
-    for (UINT id : kStrings) EXPECT_FALSE(String(id, lang).empty()) << "language " << lang << ", string " << id;
-    EXPECT_EQ(String(128, lang), L"Zarn Radio Minder") << lang;
-    EXPECT_EQ(String(147, lang), L"Bluetooth\u00AE") << lang;
+    for (UINT id : GetParam().strings) {
+      EXPECT_FALSE(String(id, lang).empty()) << path_ << ": language " << lang << ", string " << id;
+    }
+    EXPECT_EQ(String(128, lang), L"Zarn Radio Minder") << path_ << ": " << lang;
+    if (GetParam().window == 204) {
+      EXPECT_EQ(String(147, lang), L"Bluetooth\u00AE") << lang;
+    }
   }
 }
 
@@ -151,12 +202,12 @@ int Available(Kind kind, int width) {
   }
 }
 
-TEST_F(TrayLanguages, EveryTextFitsItsControlInEveryTemplate) {
+TEST_P(Languages, EveryTextFitsItsControlInEveryTemplate) {
   for (LANGID lang : kLanguages) {
-    for (const TemplateTexts& t : kTemplates) {
+    for (const TemplateTexts& t : *GetParam().templates) {
       bool own = false;
       const HWND dialog = Create(t.id, lang, &own);
-      ASSERT_NE(dialog, nullptr) << "language " << lang << ", template " << t.id;
+      ASSERT_NE(dialog, nullptr) << path_ << ": language " << lang << ", template " << t.id;
       bool englishOwn = false;
       const HWND english = Create(t.id, kEnglish, &englishOwn);
       EXPECT_EQ(ChildCount(dialog), ChildCount(english)) << lang << " " << t.id;
@@ -165,7 +216,8 @@ TEST_F(TrayLanguages, EveryTextFitsItsControlInEveryTemplate) {
       const bool rtl = std::find(std::begin(kRightToLeft), std::end(kRightToLeft), lang) != std::end(kRightToLeft);
       const LONG exStyle = ::GetWindowLongW(dialog, GWL_EXSTYLE);
       EXPECT_EQ((exStyle & WS_EX_LAYOUTRTL) != 0, rtl) << "language " << lang << ", template " << t.id;
-      if (t.id == 107 || t.id == 204) {
+      const auto& titled = GetParam().titled;
+      if (std::find(titled.begin(), titled.end(), t.id) != titled.end()) {
         wchar_t title[64] = {};
         ::GetWindowTextW(dialog, title, 64);
         EXPECT_STREQ(title, L"Zarn Radio Minder") << lang << " " << t.id;
@@ -196,16 +248,17 @@ TEST_F(TrayLanguages, EveryTextFitsItsControlInEveryTemplate) {
         ::ReleaseDC(item, dc);
 
         if (s.kind == kTabs) {
-          // Both tabs in one row inside the control.
-          for (int i = 0; i < 2; ++i) {
-            std::wstring text = String(s.strings[i], lang);
+          // Every tab in one row inside the control.
+          const int count = static_cast<int>(s.strings.size());
+          for (int i = 0; i < count; ++i) {
+            std::wstring text = String(s.strings[static_cast<std::size_t>(i)], lang);
             TCITEMW tab = {};
             tab.mask = TCIF_TEXT;
             tab.pszText = &text[0];
             ::SendMessageW(item, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&tab));
           }
           RECT last = {};
-          ::SendMessageW(item, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&last));
+          ::SendMessageW(item, TCM_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last));
           EXPECT_LE(last.right, client.right - 2) << "language " << lang << ": tabs";
           EXPECT_EQ(::SendMessageW(item, TCM_GETROWCOUNT, 0, 0), 1) << "language " << lang << ": tabs";
         }
@@ -215,16 +268,16 @@ TEST_F(TrayLanguages, EveryTextFitsItsControlInEveryTemplate) {
   }
 }
 
-TEST_F(TrayLanguages, EveryPageFitsTheTabOfItsLanguage) {
+TEST_P(Languages, EveryPageFitsTheTabOfItsLanguage) {
   for (LANGID lang : kLanguages) {
     bool own = false;
-    const HWND window = Create(204, lang, &own);
-    ASSERT_NE(window, nullptr) << lang;
+    const HWND window = Create(GetParam().window, lang, &own);
+    ASSERT_NE(window, nullptr) << path_ << ": " << lang;
     RECT display = {};
-    const HWND tab = ::GetDlgItem(window, 1006);
+    const HWND tab = ::GetDlgItem(window, GetParam().tab);
     ::GetClientRect(tab, &display);
     ::SendMessageW(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    for (int page = 205; page <= 211; ++page) {
+    for (int page : GetParam().pages) {
       const HWND dialog = Create(page, lang, &own);
       ASSERT_NE(dialog, nullptr) << lang << " " << page;
       RECT used = {};
@@ -236,12 +289,54 @@ TEST_F(TrayLanguages, EveryPageFitsTheTabOfItsLanguage) {
         used.right = std::max(used.right, std::max(r.left, r.right));
         used.bottom = std::max(used.bottom, r.bottom);
       }
-      EXPECT_LE(used.right, display.right - display.left) << "language " << lang << ", page " << page;
-      EXPECT_LE(used.bottom, display.bottom - display.top) << "language " << lang << ", page " << page;
+      EXPECT_LE(used.right, display.right - display.left) << path_ << ": language " << lang << ", page " << page;
+      RECT size = {};
+      ::GetClientRect(dialog, &size);
+      if (GetParam().pagesFitWhole) {
+        EXPECT_LE(size.right, display.right - display.left) << path_ << ": language " << lang << ", page " << page;
+      }
+      EXPECT_LE(used.bottom, display.bottom - display.top) << path_ << ": language " << lang << ", page " << page;
       ::DestroyWindow(dialog);
     }
     ::DestroyWindow(window);
   }
+}
+
+INSTANTIATE_TEST_SUITE_P(TrayAndApplet, Languages, ::testing::ValuesIn(kModules),
+                         [](const ::testing::TestParamInfo<ModuleTexts>& info) {
+                           return std::string(info.param.window == 204 ? "rmtray" : "rmpanel");
+                         });
+
+// The applet's page in Italian and Russian: the widths its layout gives
+// those languages (page, then both group boxes), in dialog units.
+TEST(AppletLanguages, ItalianAndRussianPagesHaveTheirOwnWidths) {
+  const std::string path = traytest::BuildPath("panel/rmpanel.cpl");
+  const HMODULE module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr) << path;
+  const HWND host = ::CreateWindowExW(0, L"Static", L"host", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                                      nullptr);
+  const struct {
+    LANGID lang;
+    int page, groups;
+  } widths[] = {{1033, 238, 185}, {1040, 249, 203}, {1049, 285, 239}};
+  for (const auto& w : widths) {
+    HRSRC res = ::FindResourceExW(module, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(202), w.lang);
+    ASSERT_NE(res, nullptr) << w.lang;
+    const auto t = static_cast<const DLGTEMPLATE*>(::LockResource(::LoadResource(module, res)));
+    const HWND page = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), t, host, &NoHandling, 0);
+    ASSERT_NE(page, nullptr) << w.lang;
+    RECT client = {};
+    ::GetClientRect(page, &client);
+    EXPECT_EQ(client.right, Pixels(page, w.page)) << w.lang;
+    for (int group : {1001, 1002}) {
+      RECT box = {};
+      ::GetClientRect(::GetDlgItem(page, group), &box);
+      EXPECT_EQ(box.right, Pixels(page, w.groups)) << w.lang << " " << group;
+    }
+    ::DestroyWindow(page);
+  }
+  ::DestroyWindow(host);
+  ::FreeLibrary(module);
 }
 
 }  // namespace

@@ -1,16 +1,23 @@
 #!/usr/bin/env python3
-"""Turns the language tables of rmtray (lang/*.txt) into one resource script.
+"""Turns the language tables (lang/*.txt) into the resource script of one
+module: rmtray (the tray program) or rmpanel (the Control Panel applet).
 
-For every table: a LANGUAGE statement, the string table, and the localised
-copies of the dialog templates that the table asks for. A copy starts from
-the English template in dialogs.rc and applies the table's layout lines:
+For every table: a LANGUAGE statement, the module's string table, and the
+localised copies of the module's dialog templates that the table asks for.
+A copy starts from the English template in the module's dialogs.rc and
+applies the table's layout lines:
 
     language ID [rtl]          Windows language id (decimal); rtl mirrors
                                every template of the language
+    module NAME                the lines that follow belong to module NAME;
+                               the lines before the first module line
+                               belong to rmtray
     grow TEMPLATE at X by D    in template TEMPLATE (its number), every
                                control that starts at or right of X moves
                                D dialog units right, every control that
                                spans X grows by D, and so does the template
+    width TEMPLATE W           the copy of TEMPLATE is W units wide (instead
+                               of the English width plus the grow lines)
     font TEMPLATE SIZE "FACE"  the copy of TEMPLATE uses that font (for a
                                template whose English font lacks the
                                language's script)
@@ -19,7 +26,7 @@ the English template in dialogs.rc and applies the table's layout lines:
 Lines starting with # are comments. Several grow lines of one template
 all refer to the English coordinates.
 
-usage: generate.py --dialogs dialogs.rc --header resource.h --out OUT.rc TABLE...
+usage: generate.py [--module NAME] --dialogs dialogs.rc --header resource.h --out OUT.rc TABLE...
 """
 import argparse
 import re
@@ -28,7 +35,10 @@ import sys
 STRING = re.compile(r'^(\d+)\s+"((?:[^"\\]|\\.)*)"\s*$')
 GROW = re.compile(r'^grow\s+(\d+)\s+at\s+(\d+)\s+by\s+(\d+)\s*$')
 FONT = re.compile(r'^font\s+(\d+)\s+(\d+)\s+"([^"]+)"\s*$')
+WIDTH = re.compile(r'^width\s+(\d+)\s+(\d+)\s*$')
+MODULE = re.compile(r'^module\s+(\w+)\s*$')
 LANGUAGE = re.compile(r'^language\s+(\d+)((?:\s+rtl)?)\s*$')
+MODULES = ('rmtray', 'rmpanel')
 ESCAPES = {'n': '\n', '"': '"', '\\': '\\'}
 
 
@@ -52,8 +62,12 @@ def unescape(text, where):
     return ''.join(out)
 
 
-def read_table(path):
-    table = {'path': path, 'language': None, 'rtl': False, 'grow': {}, 'font': {}, 'strings': {}}
+def read_table(path, module):
+    """The table's language and the part of it that belongs to `module`."""
+    table = {'path': path, 'language': None, 'rtl': False, 'grow': {}, 'width': {}, 'font': {}, 'strings': {}}
+    def elsewhere():
+        return {'grow': {}, 'width': {}, 'font': {}, 'strings': {}}
+    part = table if module == 'rmtray' else elsewhere()
     with open(path, encoding='utf-8') as f:
         for number, raw in enumerate(f, 1):
             line = raw.rstrip('\n')
@@ -65,21 +79,31 @@ def read_table(path):
                 table['language'] = int(m.group(1))
                 table['rtl'] = bool(m.group(2).strip())
                 continue
+            m = MODULE.match(line)
+            if m:
+                if m.group(1) not in MODULES:
+                    raise TableError(f'{where}: no module {m.group(1)}')
+                part = table if m.group(1) == module else elsewhere()
+                continue
             m = GROW.match(line)
             if m:
                 template, x, by = (int(g) for g in m.groups())
-                table['grow'].setdefault(template, []).append((x, by))
+                part['grow'].setdefault(template, []).append((x, by))
+                continue
+            m = WIDTH.match(line)
+            if m:
+                part['width'][int(m.group(1))] = int(m.group(2))
                 continue
             m = FONT.match(line)
             if m:
-                table['font'][int(m.group(1))] = (int(m.group(2)), m.group(3))
+                part['font'][int(m.group(1))] = (int(m.group(2)), m.group(3))
                 continue
             m = STRING.match(line)
             if m:
                 sid = int(m.group(1))
-                if sid in table['strings']:
+                if sid in part['strings']:
                     raise TableError(f'{where}: string {sid} given twice')
-                table['strings'][sid] = unescape(m.group(2), where)
+                part['strings'][sid] = unescape(m.group(2), where)
                 continue
             raise TableError(f'{where}: cannot read "{line}"')
     if table['language'] is None:
@@ -132,7 +156,7 @@ def grown(rect, steps):
 def localised_template(number, dialog, table):
     steps = table['grow'].get(number, [])
     x, y, w, h = dialog['rect']
-    w += sum(by for _, by in steps)
+    w = table['width'].get(number, w + sum(by for _, by in steps))
     lines = [f'{dialog["name"]} DIALOGEX {x}, {y}, {w}, {h}']
     for head in dialog['head']:
         if number in table['font'] and head.startswith('FONT '):
@@ -152,8 +176,8 @@ def rc_string(text):
     return '"' + text.replace('\\', '\\\\').replace('"', '""').replace('\n', '\\n') + '"'
 
 
-def generate(tables, dialogs):
-    out = ['// Generated by tray/res/lang/generate.py from tray/res/lang/*.txt; edit those.',
+def generate(tables, dialogs, module):
+    out = [f'// {module}: generated by tray/res/lang/generate.py from tray/res/lang/*.txt; edit those.',
            '#pragma code_page(65001)', '']
     for table in sorted(tables, key=lambda t: t['language']):
         lang = table['language']
@@ -164,10 +188,11 @@ def generate(tables, dialogs):
         for sid in sorted(table['strings']):
             out.append(f'  {sid} {rc_string(table["strings"][sid])}')
         out.append('END')
-        unknown = (set(table['grow']) | set(table['font'])) - set(dialogs)
+        asked = set(table['grow']) | set(table['width']) | set(table['font'])
+        unknown = asked - set(dialogs)
         if unknown:
-            raise TableError(f'{table["path"]}: no template {sorted(unknown)}')
-        copies = sorted(dialogs) if table['rtl'] else sorted(set(table['grow']) | set(table['font']))
+            raise TableError(f'{table["path"]}: no template {sorted(unknown)} in {module}')
+        copies = sorted(dialogs) if table['rtl'] else sorted(asked)
         for number in copies:
             out.append('')
             out += localised_template(number, dialogs[number], table)
@@ -177,6 +202,7 @@ def generate(tables, dialogs):
 
 def main():
     parser = argparse.ArgumentParser()
+    parser.add_argument('--module', choices=MODULES, default='rmtray')
     parser.add_argument('--dialogs', required=True)
     parser.add_argument('--header', required=True)
     parser.add_argument('--out', required=True)
@@ -184,13 +210,13 @@ def main():
     args = parser.parse_args()
     try:
         dialogs = read_dialogs(args.dialogs, read_defines(args.header))
-        tables = [read_table(path) for path in args.tables]
+        tables = [read_table(path, args.module) for path in args.tables]
         seen = {}
         for t in tables:
             if t['language'] in seen:
                 raise TableError(f'{t["path"]}: language {t["language"]} also in {seen[t["language"]]}')
             seen[t['language']] = t['path']
-        text = generate(tables, dialogs)
+        text = generate(tables, dialogs, args.module)
     except (OSError, TableError) as e:
         print(f'generate.py: {e}', file=sys.stderr)
         return 1
