@@ -165,25 +165,27 @@ function(rm_wine_payload)
   endif()
 endfunction()
 
+# The product version in four parts (PROJECT_VERSION padded with zeros),
+# as Windows' version resources and installers want it: RM_VERSION_QUAD
+# "1.0.0.0"; PROJECT_VERSION ("1.0.0") is the text the binaries show.
+set(RM_VERSION_QUAD "")
+foreach(part "${PROJECT_VERSION_MAJOR}" "${PROJECT_VERSION_MINOR}" "${PROJECT_VERSION_PATCH}" "${PROJECT_VERSION_TWEAK}")
+  if(part STREQUAL "")
+    set(part 0)
+  endif()
+  list(APPEND RM_VERSION_QUAD ${part})
+endforeach()
+list(JOIN RM_VERSION_QUAD "." RM_VERSION_QUAD)
+
 # rm_version_resource(target DESCRIPTION "..." FILENAME "x.exe"): gives a
-# shipped binary its version resource (common/res/version.rc.in). Every
-# binary takes the one version of the top CMakeLists.txt, PROJECT_VERSION
-# (three parts; the numeric fields pad it to four).
+# shipped binary its version resource (common/res/version.rc.in), from the
+# one version of the top CMakeLists.txt.
 function(rm_version_resource target)
   if(NOT WIN32)
     return()
   endif()
   cmake_parse_arguments(RM_VR "" "DESCRIPTION;FILENAME" "" ${ARGN})
-  set(parts "${PROJECT_VERSION_MAJOR}" "${PROJECT_VERSION_MINOR}" "${PROJECT_VERSION_PATCH}" "${PROJECT_VERSION_TWEAK}")
-  set(RM_VR_COMMAS "")
-  foreach(i RANGE 0 3)
-    list(GET parts ${i} part)
-    if(part STREQUAL "")
-      set(part 0)
-    endif()
-    list(APPEND RM_VR_COMMAS ${part})
-  endforeach()
-  string(REPLACE ";" "," RM_VR_COMMAS "${RM_VR_COMMAS}")
+  string(REPLACE "." "," RM_VR_COMMAS "${RM_VERSION_QUAD}")
   get_filename_component(RM_VR_INTERNAL ${RM_VR_FILENAME} NAME_WE)
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE")
