@@ -38,17 +38,17 @@ if(WIN32)
   # size, and the linker drops what nothing refers to.
   set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
   set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
-  add_compile_options(-ffunction-sections -fdata-sections)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    # i686 unwinds with DWARF tables: C++ code keeps them wherever an
-    # exception can pass; only functions that cannot throw lose theirs.
-    # (x86_64 unwinds with the system's tables, which every function needs.)
-    add_compile_options(-fno-asynchronous-unwind-tables)
-  endif()
-  # Each program instantiates only the std::string and std::wstring members
-  # it uses, instead of linking the library's complete copies (70 KB).
-  add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${PROJECT_SOURCE_DIR}/common/win/StringInstances.h>")
   add_link_options(-Wl,--gc-sections)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # The shipped architecture only (the x86_64 test build keeps the
+    # defaults). i686 unwinds with DWARF tables: C++ code keeps them wherever
+    # an exception can pass; only functions that cannot throw lose theirs.
+    # Each program instantiates only the std::string and std::wstring
+    # members it uses, instead of linking the library's complete copies
+    # (70 KB).
+    add_compile_options(-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables
+      "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${PROJECT_SOURCE_DIR}/common/win/StringInstances.h>")
+  endif()
   if(RM_WINE_TESTS)
     # ctest runs Windows test programs through the project's Wine wrapper,
     # which brings this build tree's Wine environment up on first use.
