@@ -3,9 +3,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "bridge/host/BridgeNames.h"
 #include "bridge/relay/EventRelay.h"
 #include "bridge/relay/RelayTable.h"
@@ -17,7 +14,7 @@ namespace rmctl {
 namespace {
 
 // The log file's tail is all the report shows; a bigger file is read from here.
-constexpr std::streamoff kLogReadLimit = 256 * 1024;
+constexpr LONGLONG kLogReadLimit = 256 * 1024;
 
 std::optional<std::uint32_t> ReadDword(HKEY key, const char* name) {
   DWORD type = 0, value = 0, size = sizeof value;
@@ -143,15 +140,21 @@ void ReadServiceLog(ReportData& d) {
   char folder[MAX_PATH] = {};
   if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return;
   d.logPath = std::string(folder) + "\\" + vtq::kLogFolderName + "\\" + vtq::kLogFileName;
-  std::ifstream file(d.logPath, std::ios::binary);
+  // The service may be writing the log: share it for reading, writing and
+  // deleting.
+  rm::UniqueFile file(::CreateFileA(d.logPath.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;
   d.logFound = true;
-  file.seekg(0, std::ios::end);
-  const std::streamoff size = file.tellg();
-  file.seekg(size > kLogReadLimit ? size - kLogReadLimit : 0);
-  std::ostringstream text;
-  text << file.rdbuf();
-  d.logText = text.str();
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file.get(), &size)) return;
+  LARGE_INTEGER start = {};
+  start.QuadPart = size.QuadPart > kLogReadLimit ? size.QuadPart - kLogReadLimit : 0;
+  if (!::SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return;
+  char buffer[16 * 1024];
+  DWORD got = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) d.logText.append(buffer, got);
 }
 
 }  // namespace
