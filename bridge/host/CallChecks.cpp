@@ -61,10 +61,6 @@ std::int32_t CheckExecInput(const InputVariantFacts& in) noexcept {
   return 0;
 }
 
-std::int32_t CheckInvokeArgumentCount(std::uint32_t declared, std::uint32_t given) noexcept {
-  return declared == given ? 0 : kDispBadParamCount;
-}
-
 std::int32_t CheckMachineInfoArray(const ByteArrayShape& info) noexcept {
   if (const std::int32_t hr = CheckByteArray(info)) return hr;
   if (!SingleDimension(info) || (info.count != kMachineInfoFull && info.count != kMachineInfoShort))

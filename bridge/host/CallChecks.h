@@ -13,7 +13,6 @@ inline constexpr std::int32_t kWbemTypeMismatch = static_cast<std::int32_t>(0x80
 inline constexpr std::int32_t kWbemOutOfMemory = static_cast<std::int32_t>(0x80041006);
 inline constexpr std::int32_t kWbemInvalidParameter = static_cast<std::int32_t>(0x80041008);
 inline constexpr std::int32_t kPointerMissing = static_cast<std::int32_t>(0x80004003);  // E_POINTER
-inline constexpr std::int32_t kDispBadParamCount = static_cast<std::int32_t>(0x8002000E);  // DISP_E_BADPARAMCOUNT
 
 inline constexpr std::uint32_t kMachineInfoFull = 388;
 inline constexpr std::uint32_t kMachineInfoShort = 308;
@@ -79,10 +78,6 @@ struct InputVariantFacts {
 // that answer itself, before anything the variant holds is touched. 0 when
 // the input may go on; a missing variant goes on as none.
 std::int32_t CheckExecInput(const InputVariantFacts& in) noexcept;
-
-// IDispatch::Invoke of a method: exactly the arguments it declares (no
-// method of the interfaces has optional ones), else DISP_E_BADPARAMCOUNT.
-std::int32_t CheckInvokeArgumentCount(std::uint32_t declared, std::uint32_t given) noexcept;
 
 // vtqGetMachineInfoEx, step 1: the record array must be a byte array of
 // 388 or 308 elements.

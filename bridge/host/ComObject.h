@@ -9,7 +9,6 @@
 #include <atomic>
 #include <new>
 
-#include "bridge/host/CallChecks.h"
 #include "bridge/host/ClassObjects.h"
 #include "bridge/host/ServiceModule.h"
 
@@ -73,30 +72,10 @@ class DualObject : public Interface {
     ITypeInfo* ti = InterfaceTypeInfo(Derived::kIid, &hr);
     if (!ti) return hr;
     if (!params) return E_POINTER;
-    if (const HRESULT count = CheckArgumentCount(ti, id, flags, *params)) return count;
     return ti->Invoke(static_cast<Interface*>(this), id, flags, params, result, excep, argErr);
   }
 
  private:
-  // A method called with more or fewer arguments than it declares is
-  // refused here, whatever the type library's Invoke would make of it.
-  static HRESULT CheckArgumentCount(ITypeInfo* ti, DISPID id, WORD flags, const DISPPARAMS& params) {
-    if (!(flags & DISPATCH_METHOD)) return S_OK;
-    ITypeInfo2* ti2 = nullptr;
-    if (FAILED(ti->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(&ti2))) || !ti2) return S_OK;
-    UINT index = 0;
-    FUNCDESC* desc = nullptr;
-    if (SUCCEEDED(ti2->GetFuncIndexOfMemId(id, INVOKE_FUNC, &index)) && SUCCEEDED(ti2->GetFuncDesc(index, &desc)) &&
-        desc) {
-      const HRESULT hr = CheckInvokeArgumentCount(static_cast<std::uint32_t>(desc->cParams), params.cArgs);
-      ti2->ReleaseFuncDesc(desc);
-      ti2->Release();
-      return hr;
-    }
-    ti2->Release();
-    return S_OK;
-  }
-
   std::atomic<LONG> refs_{1};
 };
 

@@ -120,17 +120,6 @@ TEST(ExecInput, AnythingButObjectsRecordsVariantArraysAndNullOrNestedReferences)
   for (const InputCase& c : cases) EXPECT_EQ(CheckExecInput(c.in), c.expected) << c.what;
 }
 
-TEST(InvokeArguments, ExactlyTheDeclaredCount) {
-  constexpr std::int32_t kBadParamCount = static_cast<std::int32_t>(0x8002000E);
-  EXPECT_EQ(CheckInvokeArgumentCount(1, 0), kBadParamCount);
-  EXPECT_EQ(CheckInvokeArgumentCount(1, 1), 0);
-  EXPECT_EQ(CheckInvokeArgumentCount(1, 2), kBadParamCount);
-  EXPECT_EQ(CheckInvokeArgumentCount(7, 6), kBadParamCount);
-  EXPECT_EQ(CheckInvokeArgumentCount(7, 7), 0);
-  EXPECT_EQ(CheckInvokeArgumentCount(7, 8), kBadParamCount);
-  EXPECT_EQ(CheckInvokeArgumentCount(0, 0), 0);
-}
-
 TEST(MachineInfo, ArrayAndLayoutOf388Or308Only) {
   for (std::int32_t n : {0, 100, 307, 308, 309, 387, 388, 389}) {
     const bool layout = n == 308 || n == 388;
