@@ -25,4 +25,15 @@ ByteArrayShape ShapeOf(const VARIANT* v) {
   return DescribeByteArray(f);
 }
 
+InputVariantFacts InputFactsOf(const VARIANT* v) {
+  InputVariantFacts f;
+  f.present = v != nullptr;
+  if (!v) return f;
+  f.type = V_VT(v);
+  if (!(f.type & VT_BYREF)) return f;
+  f.referenceNull = V_BYREF(v) == nullptr;
+  if (f.type == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(v)) f.referredType = V_VT(V_VARIANTREF(v));
+  return f;
+}
+
 }  // namespace vtq

@@ -11,4 +11,8 @@ namespace vtq {
 
 ByteArrayShape ShapeOf(const VARIANT* v);
 
+// The input's type, and for a reference only its pointer and, for a
+// reference to a variant, that variant's type.
+InputVariantFacts InputFactsOf(const VARIANT* v);
+
 }  // namespace vtq

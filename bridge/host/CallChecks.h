@@ -58,6 +58,27 @@ ByteArrayShape DescribeByteArray(const VariantArrayFacts& facts) noexcept;
 // E_POINTER.
 std::int32_t CheckExecOutput(std::uint32_t dwSizeOut, const ByteArrayShape& out) noexcept;
 
+// What the COM layer reads of a client's input VARIANT: its type and, for a
+// reference, whether it points anywhere and, for a reference to a variant,
+// that variant's type. Nothing else of it is read.
+struct InputVariantFacts {
+  bool present = false;          // the VARIANT pointer is not null
+  std::uint16_t type = 0;        // V_VT
+  bool referenceNull = false;    // VT_BYREF with a null pointer
+  std::uint16_t referredType = 0;  // V_VT of the variant a VT_BYREF | VT_VARIANT points to
+};
+
+// vtqExecMethodEx: the input goes to the firmware as the client sent it,
+// whatever its type, except a variant through which the bridge would call
+// back into the client's process or follow its pointers blindly: an object
+// (VT_UNKNOWN, VT_DISPATCH), a record (described by an object), an array of
+// variants (which may hold objects), a reference to any of these, a null
+// reference, and a reference to a reference. The firmware's byte-array
+// input takes none of them and answers the type mismatch; the bridge gives
+// that answer itself, before anything the variant holds is touched. 0 when
+// the input may go on; a missing variant goes on as none.
+std::int32_t CheckExecInput(const InputVariantFacts& in) noexcept;
+
 // vtqGetMachineInfoEx, step 1: the record array must be a byte array of
 // 388 or 308 elements.
 std::int32_t CheckMachineInfoArray(const ByteArrayShape& info) noexcept;

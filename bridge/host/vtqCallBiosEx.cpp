@@ -106,6 +106,11 @@ HRESULT STDMETHODCALLTYPE vtqCallBiosEx::vtqExecMethodEx(ULONG dwCmd, ULONG dwTy
         if (const HRESULT check = CheckExecOutput(dwSizeOut, ShapeOf(lpVarDataOut))) return check;
         BiosCaller caller;
         if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
+        // Refused as the firmware would refuse it, without its answer read.
+        if (const HRESULT check = CheckExecInput(InputFactsOf(lpVarDataIn))) {
+          if (lpRetCode) *lpRetCode = 0xFFFFFFFF;
+          return check;
+        }
         return caller.Execute(dwCmd, dwType, dwSizeIn, dwSizeOut, lpRetCode, lpVarDataIn,
                               lpVarDataOut);
       },

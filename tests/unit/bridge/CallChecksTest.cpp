@@ -74,6 +74,52 @@ TEST(ExecOutput, TypeThenElementCount) {
     EXPECT_EQ(CheckExecOutput(c.sizeOut, DescribeByteArray(c.out)), c.expected) << c.what;
 }
 
+struct InputCase {
+  const char* what;
+  InputVariantFacts in;
+  std::int32_t expected;
+};
+
+InputVariantFacts Input(std::uint16_t type, bool referenceNull = false, std::uint16_t referredType = 0) {
+  return InputVariantFacts{true, type, referenceNull, referredType};
+}
+
+TEST(ExecInput, AnythingButObjectsRecordsVariantArraysAndNullOrNestedReferences) {
+  const InputCase cases[] = {
+      {"no variant", InputVariantFacts{}, 0},
+      {"VT_EMPTY", Input(0), 0},
+      {"VT_NULL", Input(1), 0},
+      {"VT_I4", Input(3), 0},
+      {"VT_BSTR", Input(8), 0},
+      {"VT_DECIMAL", Input(14), 0},
+      {"bytes", Input(0x2011), 0},
+      {"VT_ARRAY | VT_I4", Input(0x2003), 0},
+      {"bytes by reference", Input(0x6011), 0},
+      {"VT_I4 by reference", Input(0x4003), 0},
+      {"VT_DISPATCH", Input(9), kTypeMismatch},
+      {"VT_UNKNOWN", Input(13), kTypeMismatch},
+      {"VT_RECORD", Input(36), kTypeMismatch},
+      {"VT_ARRAY | VT_DISPATCH", Input(0x2009), kTypeMismatch},
+      {"VT_ARRAY | VT_UNKNOWN", Input(0x200D), kTypeMismatch},
+      {"VT_ARRAY | VT_RECORD", Input(0x2024), kTypeMismatch},
+      {"VT_ARRAY | VT_VARIANT", Input(0x200C), kTypeMismatch},
+      {"VT_DISPATCH by reference", Input(0x4009), kTypeMismatch},
+      {"VT_UNKNOWN by reference", Input(0x400D), kTypeMismatch},
+      {"variant array by reference", Input(0x600C), kTypeMismatch},
+      {"a bare VT_VARIANT", Input(12), kTypeMismatch},
+      {"a null reference", Input(0x4003, true), kTypeMismatch},
+      {"a null variant reference", Input(0x400C, true), kTypeMismatch},
+      {"a variant reference to VT_EMPTY", Input(0x400C, false, 0), 0},
+      {"a variant reference to bytes", Input(0x400C, false, 0x2011), 0},
+      {"a variant reference to VT_I4", Input(0x400C, false, 3), 0},
+      {"a variant reference to VT_DISPATCH", Input(0x400C, false, 9), kTypeMismatch},
+      {"a variant reference to VT_UNKNOWN", Input(0x400C, false, 13), kTypeMismatch},
+      {"a variant reference to a variant array", Input(0x400C, false, 0x200C), kTypeMismatch},
+      {"a variant reference to a reference", Input(0x400C, false, 0x4011), kTypeMismatch},
+  };
+  for (const InputCase& c : cases) EXPECT_EQ(CheckExecInput(c.in), c.expected) << c.what;
+}
+
 TEST(MachineInfo, ArrayAndLayoutOf388Or308Only) {
   for (std::int32_t n : {0, 100, 307, 308, 309, 387, 388, 389}) {
     const bool layout = n == 308 || n == 388;
