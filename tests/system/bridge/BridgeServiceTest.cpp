@@ -7,7 +7,7 @@
 #include <regex>
 #include <thread>
 
-#include "tests/system/bridge/BridgeHarness.h"
+#include "tests/system/bridge/BridgeServiceSuite.h"
 #include "tests/windows/fwsim/WmiClient.h"
 
 namespace bridgetest {
@@ -18,19 +18,8 @@ constexpr HRESULT kTypeMismatch = static_cast<HRESULT>(0x80041005);
 constexpr HRESULT kWrongSize = static_cast<HRESULT>(0x80041006);
 constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(0x80041008);
 
-// Registers the bridge as a service for the suite and removes it after, so
-// that the prefix is left as it was found.
-class BridgeService : public ::testing::Test {
+class BridgeService : public BridgeServiceSuite {
  protected:
-  static void SetUpTestSuite() {
-    ASSERT_TRUE(RegisterBridgeService());
-    if (StandInBuilt()) fwsimtest::RunTool("reset");
-  }
-  static void TearDownTestSuite() {
-    RemoveBridgeService();
-    if (StandInBuilt()) fwsimtest::RunTool("reset");
-  }
-
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(com_.init()));
     ASSERT_TRUE(StopBridgeService());

@@ -12,7 +12,7 @@
 #include <functional>
 #include <thread>
 
-#include "tests/system/bridge/BridgeHarness.h"
+#include "tests/system/bridge/BridgeServiceSuite.h"
 #include "tests/windows/fwsim/WmiClient.h"
 
 namespace bridgetest {
@@ -389,17 +389,8 @@ std::vector<VariantCase> VariantCases() {
   return cases;
 }
 
-class HostileClient : public ::testing::Test {
+class HostileClient : public BridgeServiceSuite {
  protected:
-  static void SetUpTestSuite() {
-    ASSERT_TRUE(RegisterBridgeService());
-    if (StandInBuilt()) fwsimtest::RunTool("reset");
-  }
-  static void TearDownTestSuite() {
-    RemoveBridgeService();
-    if (StandInBuilt()) fwsimtest::RunTool("reset");
-  }
-
   void SetUp() override {
     if (!StandInBuilt()) GTEST_SKIP() << "firmware stand-in not built";
     ASSERT_TRUE(SUCCEEDED(com_.init()));

@@ -7,7 +7,7 @@
 #include <regex>
 #include <thread>
 
-#include "tests/system/bridge/BridgeHarness.h"
+#include "tests/system/bridge/BridgeServiceSuite.h"
 #include "tests/windows/fwsim/WmiClient.h"
 
 namespace bridgetest {
@@ -52,16 +52,8 @@ std::vector<std::string> CallLines() {
   return out;
 }
 
-class Kestrel : public ::testing::Test {
+class Kestrel : public BridgeServiceSuite {
  protected:
-  static void SetUpTestSuite() {
-    ASSERT_TRUE(RegisterBridgeService());
-    if (StandInBuilt()) fwsimtest::RunTool("reset");
-  }
-  static void TearDownTestSuite() {
-    RemoveBridgeService();
-    if (StandInBuilt()) fwsimtest::RunTool("reset");
-  }
   void SetUp() override {
     if (!StandInBuilt()) GTEST_SKIP() << "firmware stand-in not built";
     ASSERT_TRUE(SUCCEEDED(com_.init()));
