@@ -1,0 +1,109 @@
+// noop_bridge.exe: started by COM with "-Embedding", registers the no-op
+// class object and ends when its last object is released (or after two
+// minutes without one). Every method answers S_OK and touches nothing,
+// except vtqGetAttachedExternalDisplays, which answers the server's process
+// id so that a benchmark can watch the process.
+#include <windows.h>
+
+#include <atomic>
+#include <new>
+
+#include "vtqwmi.h"
+
+namespace {
+
+// {6E0C2E61-3A0B-4C57-9B7E-5C2B1D8A0F11}, as NoopBridge.h registers it.
+const CLSID kClsid = {0x6e0c2e61, 0x3a0b, 0x4c57, {0x9b, 0x7e, 0x5c, 0x2b, 0x1d, 0x8a, 0x0f, 0x11}};
+
+std::atomic<LONG> g_objects{0};
+DWORD g_mainThread = 0;
+
+class Noop final : public IvtqCallBiosEx {
+ public:
+  Noop() { ++g_objects; }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IvtqCallBiosEx)) {
+      *out = static_cast<IvtqCallBiosEx*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG n = --refs_;
+    if (n == 0) {
+      delete this;
+      if (--g_objects == 0) ::PostThreadMessageA(g_mainThread, WM_QUIT, 0, 0);
+    }
+    return static_cast<ULONG>(n);
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (count) *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE vtqGetMachineInfoEx(ULONG*, VARIANT*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE vtqExecMethodEx(ULONG, ULONG, ULONG, ULONG, ULONG*, VARIANT*, VARIANT*) override {
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE vtqSetupWmiEvents(long) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE vtqTurnOnExternalDisplays(ULONG) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE vtqGetAttachedExternalDisplays(ULONG* device) override {
+    if (device) *device = ::GetCurrentProcessId();
+    return S_OK;
+  }
+
+ private:
+  std::atomic<LONG> refs_{1};
+};
+
+class Factory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
+      *out = static_cast<IClassFactory*>(this);
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    Noop* noop = new (std::nothrow) Noop();
+    if (!noop) return E_OUTOFMEMORY;
+    const HRESULT hr = noop->QueryInterface(iid, out);
+    noop->Release();
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+};
+
+}  // namespace
+
+int main() {
+  g_mainThread = ::GetCurrentThreadId();
+  MSG msg;
+  ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  static Factory factory;
+  DWORD cookie = 0;
+  if (FAILED(::CoRegisterClassObject(kClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie))) return 1;
+  ::SetTimer(nullptr, 0, 120000, nullptr);
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+    if (msg.message == WM_TIMER && g_objects.load() == 0) break;
+  ::CoRevokeClassObject(cookie);
+  ::CoUninitialize();
+  return 0;
+}
