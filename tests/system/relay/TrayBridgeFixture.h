@@ -20,6 +20,14 @@ class TrayWithBridge : public traytest::TrayIconSystem {
     ASSERT_TRUE(bridgetest::SetParameter("Settings", 3));
     ::DeleteFileA(bridgetest::LogFile().c_str());
   }
+  // Starts rmtray and waits until it has asked the bridge to relay and
+  // shows both radios on.
+  void StartWithTheRelay() {
+    StartAndWaitForIcon();
+    ASSERT_TRUE(traytest::WaitFor(
+        [] { return !LogMessages("vtqSetupWmiEvents returns: 0x00000000").empty(); }, 30000));
+    ASSERT_TRUE(WaitForTip(traytest::kBothOn));
+  }
   void TearDown() override {
     tray_.Kill();
     bridgetest::StopBridgeService();

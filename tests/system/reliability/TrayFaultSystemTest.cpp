@@ -10,15 +10,7 @@ using traytest::kBothOff;
 using traytest::kBothOn;
 using traytest::kWlanOffBtOn;
 
-class TrayFaults : public TrayWithBridge {
- protected:
-  void StartWithTheRelay() {
-    StartAndWaitForIcon();
-    ASSERT_TRUE(traytest::WaitFor(
-        [] { return !LogMessages("vtqSetupWmiEvents returns: 0x00000000").empty(); }, 30000));
-    ASSERT_TRUE(WaitForTip(kBothOn));
-  }
-};
+class TrayFaults : public TrayWithBridge {};
 
 // Wine's RPCSS keeps the class registrations of a process that was killed
 // and hands them to the next activation (RPC_S_SERVER_UNAVAILABLE) instead
