@@ -8,12 +8,9 @@
 #include <atomic>
 #include <new>
 
-#include "vtqwmi.h"
+#include "tests/bench/noop/NoopBridge.h"
 
 namespace {
-
-// {6E0C2E61-3A0B-4C57-9B7E-5C2B1D8A0F11}, as NoopBridge.h registers it.
-const CLSID kClsid = {0x6e0c2e61, 0x3a0b, 0x4c57, {0x9b, 0x7e, 0x5c, 0x2b, 0x1d, 0x8a, 0x0f, 0x11}};
 
 std::atomic<LONG> g_objects{0};
 DWORD g_mainThread = 0;
@@ -99,7 +96,7 @@ int main() {
   ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   static Factory factory;
   DWORD cookie = 0;
-  if (FAILED(::CoRegisterClassObject(kClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie))) return 1;
+  if (FAILED(::CoRegisterClassObject(benchnoop::kClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie))) return 1;
   ::SetTimer(nullptr, 0, 120000, nullptr);
   while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
     if (msg.message == WM_TIMER && g_objects.load() == 0) break;
