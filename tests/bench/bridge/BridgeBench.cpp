@@ -10,7 +10,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <string>
 #include <thread>
 #include <vector>
 

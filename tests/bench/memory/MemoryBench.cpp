@@ -1,5 +1,5 @@
 // Private bytes of the bridge service and of rmtray after start, and again
-// after each fifth of 10,000 calls to the bridge and 1,000 relayed firmware
+// after each tenth of 10,000 calls to the bridge and 1,000 relayed firmware
 // events, with logging on. The same calls of the bridge's interface go to
 // an object that does nothing (noop_bridge.exe) through the same marshaller,
 // whose process is measured alongside: what the system's marshaller keeps
@@ -229,9 +229,8 @@ TEST_F(Memory, BridgeAndTrayAfterTenThousandCallsAndAThousandEvents) {
               kRounds, kThreads * kCallsPerThread / kRounds, kEvents / kRounds, seconds);
   for (const Watched* w : {&service, &noop, &tray}) w->Print();
   for (const Watched* w : {&service, &noop, &tray}) ASSERT_GT(w->at.front(), 0u) << w->name;
-  // Under Wine these are the resident private pages, which swing with the
-  // RPC threads' stacks and heap blocks given back; a leak shows as growth
-  // round after round, which the median round shows and one swing does not.
+  // A leak shows as growth round after round, which the median round shows
+  // and one step of a heap growing by a whole segment does not.
   EXPECT_LE(tray.MedianRoundGrowth(), kAllowedGrowth);
   EXPECT_LE(service.MedianRoundGrowth(), noop.MedianRoundGrowth() + kAllowedGrowth);
   bridgeClients.clear();
