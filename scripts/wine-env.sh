@@ -41,6 +41,15 @@ WINE() { "$WINE_BIN" "$@" 9>&-; }
 WINESERVER() { "$WINESERVER_BIN" "$@" 9>&-; }
 mkdir -p "$state"
 
+# The persistent server, running before any Wine program of ours starts. A
+# program that finds no server starts one of its own, which ends soon after
+# its last program, services and all; and a program that starts while such
+# a server is ending can fail without a word. wineserver returns once its
+# daemon holds the server's lock, or at once when a server already runs.
+start_server() {
+  setsid -w "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 || true
+}
+
 wine_exports() {
   export WINEPREFIX="$state/prefix"
   export WINEARCH=win64
@@ -83,7 +92,7 @@ do_up() {
     xpid=$(cat "$state/xvfb.pid" 2>/dev/null || echo)
     if [ -z "$xpid" ] || kill -0 "$xpid" 2>/dev/null; then
       # Restart the persistent server if it went away; a second one exits.
-      setsid "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 &
+      start_server
       register_applet
       return 0
     fi
@@ -113,7 +122,7 @@ do_up() {
   mkdir -p "$WINEPREFIX"
   # A persistent server: without it every program pays Wine's start-up,
   # services die with their last client, and ctest can hang on the pipe.
-  setsid "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 &
+  start_server
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     rm -f "$state/applet.stamp"
     WINE wineboot -i >/dev/null 2>&1
@@ -122,7 +131,7 @@ do_up() {
     # them. A restart of the server leaves one.
     WINESERVER -k >/dev/null 2>&1 || true
     WINESERVER -w >/dev/null 2>&1 || true
-    setsid "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 &
+    start_server
     WINE wineboot >/dev/null 2>&1
   else
     WINE wineboot >/dev/null 2>&1

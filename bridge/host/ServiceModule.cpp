@@ -21,6 +21,10 @@ namespace {
 constexpr DWORD kStartTimerMs = 10000;
 constexpr DWORD kCallDrainMs = 10000;
 constexpr DWORD kReplyGraceMs = 250;
+// A plain local server that has held no object for this long ends, checked
+// every kIdleCheckMs.
+constexpr ULONGLONG kIdleEndMs = 5000;
+constexpr UINT kIdleCheckMs = 1000;
 
 // Registry helpers under HKEY_CLASSES_ROOT; each returns the Win32 status.
 LONG DeleteTree(HKEY root, const std::string& key) {
@@ -424,9 +428,13 @@ void ServiceModule::StopHandling() {
   if (thread) ::PostThreadMessageA(thread, WM_QUIT, 0, 0);
 }
 
-LONG ServiceModule::Lock() { return ++lockCount_; }
+LONG ServiceModule::Lock() {
+  lastLockChange_ = ::GetTickCount64();
+  return ++lockCount_;
+}
 
 LONG ServiceModule::Unlock() {
+  lastLockChange_ = ::GetTickCount64();
   const LONG count = --lockCount_;
   if (count == 0 && !serviceFlag_) {
     const DWORD thread = mainThreadId_.load();
@@ -505,6 +513,10 @@ void ServiceModule::WaitForCalls(DWORD timeoutMs) {
   callsDone_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return callsInProgress_ <= 0; });
 }
 
+bool ServiceModule::IdleTooLong() const {
+  return lockCount_.load() == 0 && ::GetTickCount64() - lastLockChange_.load() >= kIdleEndMs;
+}
+
 void ServiceModule::Run() {
   PrepareLog(kLogFileName);
   ReadParameters();
@@ -527,11 +539,22 @@ void ServiceModule::Run() {
   RegisterClassObjects();
   StartTimer();
 
+  // A plain local server that no client uses ends by itself: one that was
+  // run by hand, or that COM started for a client that was served by the
+  // service instead, would otherwise hold its refusing class objects for
+  // good, and later clients would be handed them.
+  lastLockChange_ = ::GetTickCount64();
+  const UINT_PTR idleTimer = serviceFlag_ ? 0 : ::SetTimer(nullptr, 0, kIdleCheckMs, nullptr);
   for (;;) {
     const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
+    if (idleTimer && msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == idleTimer) {
+      if (IdleTooLong()) break;
+      continue;
+    }
     ::DispatchMessageA(&msg);
   }
+  if (idleTimer) ::KillTimer(nullptr, idleTimer);
 
   WaitForCalls(kCallDrainMs);
   // The call that stopped the service has returned from its method; give

@@ -39,7 +39,8 @@ class ServiceModule {
   void SelfStop();
 
   // Every live COM object and server lock holds one lock. In local-server
-  // mode the last unlock ends the run.
+  // mode the last unlock ends the run, and so does holding no lock for
+  // five seconds.
   LONG Lock();
   LONG Unlock();
 
@@ -69,6 +70,7 @@ class ServiceModule {
   void StartTimer();
   void DeleteTimerQueue(bool wait);
   void WaitForCalls(DWORD timeoutMs);
+  bool IdleTooLong() const;
 
   static void WINAPI ServiceMain(DWORD argc, LPSTR* argv);
   static void WINAPI ControlHandler(DWORD control);
@@ -84,6 +86,7 @@ class ServiceModule {
   SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
   std::atomic<DWORD> mainThreadId_{0};
   std::atomic<LONG> lockCount_{0};
+  std::atomic<ULONGLONG> lastLockChange_{0};  // GetTickCount64 of the last Lock or Unlock
   std::atomic<std::uint32_t> callCount_{0};
   std::mutex callsMutex_;  // guards callsInProgress_
   std::condition_variable callsDone_;

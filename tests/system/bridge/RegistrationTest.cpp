@@ -129,6 +129,24 @@ TEST_F(Registration, RegServerRemovesTheServiceAndLeavesARefusingLocalServer) {
   EXPECT_EQ(kestrel->vtqSetupEvent(0), static_cast<HRESULT>(0x8001010A));
 }
 
+// A plain local server started as COM starts one (-Embedding) that no
+// client ever uses ends by itself after about five seconds, whether or not
+// the service is registered; the next activation then reaches the service.
+TEST_F(Registration, ALocalServerThatNoClientUsesEndsByItself) {
+  for (const char* registration : {"/RegServer", "/Service"}) {
+    SCOPED_TRACE(registration);
+    ASSERT_EQ(Bridge(registration), 0);
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_EQ(RunProgram(BridgeExe(), "-Embedding", 20000), 0);
+    EXPECT_GE(::GetTickCount64() - start, 4000u);
+  }
+  rm::ComPtr<IvtqCallBiosEx> bridge;
+  ASSERT_EQ(CreateBridge(bridge), S_OK);
+  EXPECT_EQ(QueryBridgeService().state, static_cast<DWORD>(SERVICE_RUNNING));
+  ULONG device = 0x42;
+  EXPECT_EQ(bridge->vtqGetAttachedExternalDisplays(&device), S_OK);
+}
+
 TEST_F(Registration, UnregServerRemovesEverythingRegistrationWrote) {
   ASSERT_EQ(Bridge("/Service"), 0);
   ASSERT_EQ(Bridge("-UNREGSERVER"), 0);
