@@ -45,9 +45,8 @@ run_ctest() {
   # are listed, so that a flaky test stays in sight.
   local flaky
   flaky=$(comm -23 \
-    <(sed -n 's/.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log" | grep -v '^$' | sort -u) \
-    <(sed -n '/The following tests FAILED:/,$p' "$log" | sed -n 's/.* - \([^ ]*\) (.*/\1/p' | sort -u))
-  flaky=$(comm -23 <(echo "$flaky") <(sed -n 's/.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*/\1/p' "$log" | sort -u))
+    <(sed -n 's/.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*[^S].*/\1/p' "$log" | sort -u) \
+    <(sed -n '/The following tests FAILED:/,$ s/.* - \([^ ]*\) (.*/\1/p' "$log" | sort -u))
   if [ -n "$flaky" ]; then
     echo "passed only on a second run (flaky):"
     echo "$flaky" | sed 's/^/  /'
