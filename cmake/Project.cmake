@@ -52,7 +52,7 @@ if(WIN32)
   if(RM_WINE_TESTS)
     # ctest runs Windows test programs through the project's Wine wrapper,
     # which brings this build tree's Wine environment up on first use.
-    set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/scripts/wine-run;--test;${PROJECT_BINARY_DIR}")
+    set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/scripts/wine-run;${PROJECT_BINARY_DIR}")
   endif()
 elseif(RM_FUZZ)
   # Portable code is instrumented for coverage; only fuzz targets link libFuzzer.

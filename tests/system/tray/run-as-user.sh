@@ -11,4 +11,4 @@ wine_run=$2
 build=$3
 shift 3
 "$(dirname "$wine_run")/wine-env.sh" up "$build" >/dev/null
-USER=$user LOGNAME=$user exec "$wine_run" --test "$build" "$@"
+USER=$user LOGNAME=$user exec "$wine_run" "$build" "$@"
