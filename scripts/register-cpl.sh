@@ -27,14 +27,19 @@ envfile="$build/$name/env"
 [ -f "$envfile" ] || { echo "register-cpl.sh: $envfile missing: bring the environment up first" >&2; exit 1; }
 # shellcheck disable=SC1090
 . "$envfile"
-WINE=/usr/lib/wine/wine64
+WINE() { "$(dirname "$0")/wine10" wine "$@"; }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls'
 
 if [ "$remove" = 1 ]; then
-  "$WINE" reg delete "$key" /v rmpanel /f >/dev/null 2>&1 || true
+  WINE reg delete "$key" /v rmpanel /f /reg:32 >/dev/null 2>&1 || true
+  WINE reg delete "$key" /v rmpanel /f /reg:64 >/dev/null 2>&1 || true
   exit 0
 fi
 cpl="$build/panel/rmpanel.cpl"
 [ -f "$cpl" ] || { echo "register-cpl.sh: $cpl not built" >&2; exit 1; }
-path=$("$WINE" winepath -w "$cpl" 2>/dev/null)
-"$WINE" reg add "$key" /v rmpanel /t REG_SZ /d "$path" /f >/dev/null
+path=$(WINE winepath -w "$cpl" 2>/dev/null)
+# A 32-bit applet is listed in the 32-bit view, where the 32-bit Control
+# Panel (C:\windows\syswow64\control.exe) finds it, as the setup lists it.
+view=/reg:64
+[ "$("$(dirname "$0")/pe-machine" "$cpl")" = i386 ] && view=/reg:32
+WINE reg add "$key" /v rmpanel /t REG_SZ /d "$path" /f "$view" >/dev/null

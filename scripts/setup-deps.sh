@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-  wine64 libwine-dev fonts-wine xvfb x11-utils imagemagick fp-utils nsis
+  libwine-dev fonts-wine debootstrap xvfb x11-utils imagemagick fp-utils nsis
   fonts-dejavu-core fonts-droid-fallback fonts-nanum locales
 )
 missing=()

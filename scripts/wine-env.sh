@@ -33,13 +33,21 @@ done
 
 state="$build/$name"
 envfile="$state/env"
-# Every process started here must not inherit the lock's descriptor (9):
-# the persistent server and Xvfb would hold the lock for their lifetime.
-WINE_BIN=/usr/lib/wine/wine64
-WINESERVER_BIN=/usr/lib/wine/wineserver
-WINE() { "$WINE_BIN" "$@" 9>&-; }
-WINESERVER() { "$WINESERVER_BIN" "$@" 9>&-; }
+# Wine is Wine 10 from its root (scripts/wine-root.sh), made here when it
+# is missing. Every process started here must not inherit the lock's
+# descriptor (9): the persistent server and Xvfb would hold the lock for
+# their lifetime.
+scripts=$(cd "$(dirname "$0")" && pwd)
+WINE10="$scripts/wine10"
+WINE() { "$WINE10" wine "$@" 9>&-; }
+WINESERVER() { "$WINE10" wineserver "$@" 9>&-; }
 mkdir -p "$state"
+
+# The registry view of the build tree's programs: the i686 build's live in
+# the 32-bit view of the 64-bit prefix, as on 64-bit Windows.
+build_view() {
+  if [ "$("$scripts/pe-machine" "$build/fwsim/fwsimwmi.dll")" = i386 ]; then echo /reg:32; else echo /reg:64; fi
+}
 
 # The persistent server, running before any Wine program of ours starts. A
 # program that finds no server starts one of its own, which ends soon after
@@ -47,7 +55,7 @@ mkdir -p "$state"
 # a server is ending can fail without a word. wineserver returns once its
 # daemon holds the server's lock, or at once when a server already runs.
 start_server() {
-  setsid -w "$WINESERVER_BIN" -p 9>&- </dev/null >/dev/null 2>&1 || true
+  setsid -w "$WINE10" wineserver -p 9>&- </dev/null >/dev/null 2>&1 || true
 }
 
 wine_exports() {
@@ -67,9 +75,10 @@ register_standin() {
   fi
   local wdll
   wdll=$(WINE winepath -w "$dll" 2>/dev/null)
-  local key='HKLM\Software\Classes\CLSID\{4590F811-1D3A-11D0-891F-00AA004B2E24}\InprocServer32'
-  WINE reg add "$key" /ve /d "$wdll" /f >/dev/null 2>&1
-  WINE reg add "$key" /v ThreadingModel /d Both /f >/dev/null 2>&1
+  local key='HKLM\Software\Classes\CLSID\{4590F811-1D3A-11D0-891F-00AA004B2E24}\InprocServer32' view
+  view=$(build_view)
+  WINE reg add "$key" /ve /d "$wdll" /f "$view" >/dev/null 2>&1
+  WINE reg add "$key" /v ThreadingModel /d Both /f "$view" >/dev/null 2>&1
   # The stand-in's own set-up (profile state, event classes), if it has one.
   if [ -f "$build/fwsim/fwsim.exe" ]; then
     WINE "$build/fwsim/fwsim.exe" init >/dev/null 2>&1 || true
@@ -80,11 +89,14 @@ register_standin() {
 # was built lists it at the next "up".
 register_applet() {
   if [ -f "$build/panel/rmpanel.cpl" ] && [ "$build/panel/rmpanel.cpl" -nt "$state/applet.stamp" ]; then
-    "$(dirname "$0")/register-cpl.sh" "$build" --name "$name" 9>&- && touch "$state/applet.stamp" || true
+    "$scripts/register-cpl.sh" "$build" --name "$name" 9>&- && touch "$state/applet.stamp" || true
   fi
 }
 
 do_up() {
+  if ! "$scripts/wine-root.sh" check; then
+    "$scripts/wine-root.sh" make 9>&- || exit 1
+  fi
   if [ -f "$envfile" ]; then
     # shellcheck disable=SC1090
     . "$envfile"
@@ -139,8 +151,8 @@ do_up() {
   WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
   WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-  # Fonts for the scripts the dialog fonts lack, installed by setup-deps.sh
+  cp -f "$("$scripts/wine-root.sh" path)/usr/share/wine/fonts/marlett.ttf" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  # Fonts for the scripts the dialog fonts lack, installed in the Wine root
   # and found by Wine through fontconfig. Wine uses the first font of a link
   # only: the shell dialog font borrows Chinese and Japanese from Droid Sans
   # Fallback, the notice's MS Sans Serif Arabic and Hebrew from DejaVu Sans
@@ -168,7 +180,7 @@ ENV
 }
 
 do_down() {
-  if [ -f "$envfile" ]; then
+  if [ -f "$envfile" ] && "$scripts/wine-root.sh" check; then
     # shellcheck disable=SC1090
     . "$envfile"
     WINESERVER -k >/dev/null 2>&1 || true

@@ -28,7 +28,7 @@ bool WaitFor(bool (*condition)(void*), void* context, DWORD timeoutMs = 60000) {
 HWND Wizard() {
   HWND found = nullptr;
   ::EnumWindows(
-      [](HWND top, LPARAM lp) -> BOOL {
+      [](HWND top, LPARAM lp) CALLBACK -> BOOL {
         char cls[16] = {}, title[128] = {};
         ::GetClassNameA(top, cls, sizeof cls);
         ::GetWindowTextA(top, title, sizeof title);

@@ -21,7 +21,7 @@ rm -rf "${build:?}/$name/prefix"
 "$scripts/register-cpl.sh" "$build" --name "$name" --remove
 # shellcheck disable=SC1090
 . "$build/$name/env"
-/usr/lib/wine/wine64 "$@"
+"$scripts/wine10" wine "$@"
 code=$?
 "$scripts/wine-env.sh" down "$build" --name "$name"
 exit $code

@@ -242,7 +242,7 @@ class ControlPanelWindow {
         HWND list;
       } search{host_.id(), nullptr};
       ::EnumWindows(
-          [](HWND top, LPARAM lp) -> BOOL {
+          [](HWND top, LPARAM lp) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(lp);
             DWORD pid = 0;
             ::GetWindowThreadProcessId(top, &pid);

@@ -240,7 +240,7 @@ class NotifyArea {
     } search{0, balloon, nullptr};
     ::GetWindowThreadProcessId(taskbar_, &search.pid);
     ::EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
+        [](HWND hwnd, LPARAM lp) CALLBACK -> BOOL {
           auto* s = reinterpret_cast<Search*>(lp);
           DWORD pid = 0;
           char cls[32] = {};

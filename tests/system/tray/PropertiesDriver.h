@@ -30,7 +30,7 @@ inline int CountProcessWindows(DWORD pid, const char* className, const char* tit
     int n;
   } count{pid, className, title, 0};
   ::EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
+      [](HWND hwnd, LPARAM lp) CALLBACK -> BOOL {
         auto* c = reinterpret_cast<Count*>(lp);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(hwnd, &owner);
@@ -55,7 +55,7 @@ inline HWND Control(HWND root, int id) {
   } search{id, nullptr};
   ::EnumChildWindows(
       root,
-      [](HWND hwnd, LPARAM lp) -> BOOL {
+      [](HWND hwnd, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);
         if (::GetDlgCtrlID(hwnd) != s->id) return TRUE;
         s->found = hwnd;

@@ -26,7 +26,7 @@ constexpr char kControlServerKey[] = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A
 std::vector<HWND> Viewers() {
   std::vector<HWND> found;
   ::EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
+      [](HWND hwnd, LPARAM lp) CALLBACK -> BOOL {
         char cls[64] = {};
         DWORD pid = 0;
         ::GetClassNameA(hwnd, cls, sizeof cls);
@@ -51,7 +51,7 @@ std::vector<std::string> ContentsOf(HWND viewer) {
   HWND tree = nullptr;
   ::EnumChildWindows(
       viewer,
-      [](HWND hwnd, LPARAM lp) -> BOOL {
+      [](HWND hwnd, LPARAM lp) CALLBACK -> BOOL {
         if (ClassOf(hwnd) != WC_TREEVIEWA) return TRUE;
         *reinterpret_cast<HWND*>(lp) = hwnd;
         return FALSE;

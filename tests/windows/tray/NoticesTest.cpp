@@ -22,7 +22,7 @@ HWND VisibleDialogOf(DWORD thread) {
   HWND found = nullptr;
   ::EnumThreadWindows(
       thread,
-      [](HWND hwnd, LPARAM lp) -> BOOL {
+      [](HWND hwnd, LPARAM lp) CALLBACK -> BOOL {
         char cls[64] = {};
         ::GetClassNameA(hwnd, cls, sizeof cls);
         if (std::strcmp(cls, "#32770") != 0 || !::IsWindowVisible(hwnd)) return TRUE;

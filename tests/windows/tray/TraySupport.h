@@ -265,7 +265,7 @@ inline HWND FindProcessWindow(DWORD pid, const char* className, const char* titl
     HWND found;
   } search{pid, className, title, nullptr};
   ::EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
+      [](HWND hwnd, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(hwnd, &owner);
