@@ -94,7 +94,7 @@ TEST_F(NotifyAreaTest, FollowsOneIconFromAddToDelete) {
   EXPECT_EQ(icon->tip, L"No radio on");
   EXPECT_TRUE(area_->WaitForImage(owner_, 201, {off_, on_}, 1));
 
-  EXPECT_FALSE(area_->ShownBalloon(owner_, 201));
+  EXPECT_FALSE(area_->TakeBalloon(owner_, 201));
   ASSERT_TRUE(Notify(NIM_MODIFY, 201, NIF_INFO, [](NOTIFYICONDATAA& n) {
     std::strcpy(n.szInfoTitle, "Radio Minder \xAE");
     std::strcpy(n.szInfo, "Wireless LAN is on.\nBluetooth is off.");
@@ -108,7 +108,7 @@ TEST_F(NotifyAreaTest, FollowsOneIconFromAddToDelete) {
 
   ASSERT_TRUE(Notify(NIM_DELETE, 201, 0));
   EXPECT_FALSE(area_->FindIcon(owner_, 201));
-  EXPECT_FALSE(area_->ShownBalloon(owner_, 201));
+  EXPECT_FALSE(area_->TakeBalloon(owner_, 201));
 }
 
 TEST_F(NotifyAreaTest, TellsTwoIconsOfOneOwnerApart) {

@@ -2,11 +2,13 @@
 // explorer holds for an owner window, whether they are drawn, their tooltip,
 // the balloon on screen and which image is drawn in an icon's cell.
 //
-// Wine 8.0's explorer draws all icons into its taskbar window ("Shell_TrayWnd")
-// and makes a new tooltip window each time an icon is shown without destroying
-// the old one, so tooltip windows cannot say which icons exist. What it holds
-// per icon is read from its own record instead; the balloon and the images
-// are read from the screen.
+// What explorer holds per icon (owner, id, cell, tooltip and balloon texts)
+// is read from its own records by notifyarea-probe.exe, an x86_64 program
+// the test keeps running (NotifyAreaProbe.cpp): explorer is a 64-bit
+// process, out of a 32-bit test's reach. The images are read from the
+// screen. Wine 10's explorer shows no balloon in this desktop; it holds a
+// balloon's texts until it would have shown it, and the probe takes them
+// from there, once per balloon.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <cwchar>
+#include <cstdio>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -46,12 +48,17 @@ class NotifyArea {
   // Waits for the taskbar, which exists while a GUI process of the prefix runs.
   explicit NotifyArea(DWORD timeoutMs = 15000) {
     WaitFor([&] { return (taskbar_ = ::FindWindowA("Shell_TrayWnd", nullptr)) != nullptr; }, timeoutMs);
-    DWORD pid = 0;
-    if (taskbar_ && ::GetWindowThreadProcessId(taskbar_, &pid))
-      explorer_.reset(::OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, pid));
+    if (taskbar_) StartProbe();
   }
+  ~NotifyArea() {
+    // The probe ends at the end of its input.
+    toProbe_.reset();
+    if (probe_) ::WaitForSingleObject(probe_.get(), 5000);
+  }
+  NotifyArea(const NotifyArea&) = delete;
+  NotifyArea& operator=(const NotifyArea&) = delete;
 
-  bool ok() const { return static_cast<bool>(explorer_); }
+  bool ok() const { return static_cast<bool>(probe_); }
   HWND taskbar() const { return taskbar_; }
 
   std::optional<TrayIcon> FindIcon(HWND owner, UINT id) {
@@ -61,8 +68,8 @@ class NotifyArea {
     icon.owner = owner;
     icon.id = id;
     icon.hidden = record->display < 0;
-    if (!icon.hidden) icon.cell = Cell(record->display);
-    icon.tip = Text(record->tip);
+    if (!icon.hidden) icon.cell = record->cell;
+    icon.tip = record->tip;
     return icon;
   }
 
@@ -78,16 +85,17 @@ class NotifyArea {
     return WaitFor([&] { return !FindIcon(owner, id); }, timeoutMs);
   }
 
-  // The balloon on screen when it is the icon's: explorer shows one at a
-  // time, about 2 s after NIF_INFO, and keeps the title only in the record.
-  std::optional<Balloon> ShownBalloon(HWND owner, UINT id) {
-    const HWND window = VisibleTooltip(/*balloon=*/true);
-    std::optional<Record> record = FindRecord(owner, id);
-    if (!window || !record) return std::nullopt;
-    wchar_t text[512] = {};
-    ::SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    if (!text[0] || Text(record->infoText) != text) return std::nullopt;
-    return Balloon{Text(record->infoTitle), text};
+  // The balloon the icon's owner sent last and nobody has taken yet; taking
+  // it clears it, as showing it would.
+  std::optional<Balloon> TakeBalloon(HWND owner, UINT id) {
+    char command[64];
+    std::snprintf(command, sizeof command, "balloon %llX %u\n",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(owner)), id);
+    for (const std::string& line : Ask(command)) {
+      char text[2100] = {}, title[600] = {};
+      if (std::sscanf(line.c_str(), "balloon %2099s %599s", text, title) == 2) return Balloon{Unhex(title), Unhex(text)};
+    }
+    return std::nullopt;
   }
 
   // The icon's tooltip on screen, shown while the mouse rests on the icon.
@@ -97,29 +105,42 @@ class NotifyArea {
     if (!window || !record) return std::nullopt;
     wchar_t text[128] = {};
     ::SendMessageW(window, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
-    if (!text[0] || Text(record->tip) != text) return std::nullopt;
+    if (!text[0] || record->tip != text) return std::nullopt;
     return std::wstring(text);
   }
 
   std::optional<Balloon> WaitForBalloon(HWND owner, UINT id, DWORD timeoutMs = 6000) {
     std::optional<Balloon> balloon;
-    WaitFor([&] { return (balloon = ShownBalloon(owner, id)).has_value(); }, timeoutMs);
+    WaitFor([&] { return (balloon = TakeBalloon(owner, id)).has_value(); }, timeoutMs);
     return balloon;
   }
 
   // The index in `images` of the image drawn in the icon's cell, compared
-  // pixel by pixel with the image drawn here at the same size on the cell's
-  // background; -1 when none is, the icon is hidden or absent.
+  // pixel by pixel with the image drawn here at the same size; -1 when none
+  // is, the icon is hidden or absent. Only the image's opaque pixels count:
+  // explorer paints an icon's window without erasing it, so the translucent
+  // edge pixels blend anew with every repaint. Nor does it repaint an icon
+  // that moved to another cell: each look asks the taskbar to repaint, so
+  // that a later look (WaitForImage) sees the icon where explorer has it.
   int ShownImage(HWND owner, UINT id, std::initializer_list<HICON> images) {
     const std::optional<TrayIcon> icon = FindIcon(owner, id);
     if (!icon || icon->hidden) return -1;
+    ::RedrawWindow(taskbar_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     const RECT& c = icon->cell;
     const std::vector<DWORD> shown = ScreenPixels(c);
     if (shown.empty()) return -1;
     int index = 0;
     for (HICON image : images) {
-      if (DrawnIcon(image, ::GetSystemMetrics(SM_CXSMICON), c.right - c.left, c.bottom - c.top, shown.front()) == shown)
-        return index;
+      const int size = ::GetSystemMetrics(SM_CXSMICON), cx = c.right - c.left, cy = c.bottom - c.top;
+      const std::vector<DWORD> onBlack = DrawnIcon(image, size, cx, cy, 0x000000);
+      const std::vector<DWORD> onWhite = DrawnIcon(image, size, cx, cy, 0xFFFFFF);
+      std::size_t opaque = 0, same = 0;
+      for (std::size_t k = 0; k < shown.size() && k < onBlack.size() && k < onWhite.size(); ++k) {
+        if (onBlack[k] != onWhite[k]) continue;
+        ++opaque;
+        if (shown[k] == onBlack[k]) ++same;
+      }
+      if (opaque > 0 && same == opaque) return index;
       ++index;
     }
     return -1;
@@ -130,105 +151,104 @@ class NotifyArea {
   }
 
  private:
-  // The per-icon record of Wine 8.0's explorer (x86_64), as far as read here.
+  // What explorer holds for one icon, as the probe reports it.
   struct Record {
-    std::uint64_t next, prev;  // in a list whose head lies in explorer.exe
-    std::uint64_t image, owner, tooltip;
-    std::uint32_t state, id, callbackMessage;
-    std::int32_t display;  // cell number from the right end; -1 when hidden
-    wchar_t tip[128];
-    wchar_t infoText[256];
-    wchar_t infoTitle[64];
+    std::uint64_t owner = 0;
+    UINT id = 0;
+    int display = -1;  // cell number from the right end; -1 when hidden
+    RECT cell = {};    // the icon's window on screen
+    std::wstring tip, infoText, infoTitle;
   };
-  static_assert(offsetof(Record, owner) == 24 && offsetof(Record, id) == 44 && offsetof(Record, tip) == 56 &&
-                    offsetof(Record, infoTitle) == 824,
-                "explorer's record layout");
 
-  template <std::size_t N>
-  static std::wstring Text(const wchar_t (&s)[N]) {
-    return std::wstring(s, ::wcsnlen(s, N));
+  void StartProbe() {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE inRead = nullptr, inWrite = nullptr, outRead = nullptr, outWrite = nullptr;
+    if (!::CreatePipe(&inRead, &inWrite, &inherit, 0)) return;
+    rm::UniqueHandle childIn(inRead), ourIn(inWrite);
+    if (!::CreatePipe(&outRead, &outWrite, &inherit, 0)) return;
+    rm::UniqueHandle ourOut(outRead), childOut(outWrite);
+    ::SetHandleInformation(ourIn.get(), HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(ourOut.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = childIn.get();
+    si.hStdOutput = childOut.get();
+    si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    std::string command = "\"" + BuildPath("tests/notifyarea-probe.exe") + "\"";
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+      ADD_FAILURE() << "notifyarea-probe.exe did not start: " << ::GetLastError();
+      return;
+    }
+    ::CloseHandle(pi.hThread);
+    probe_.reset(pi.hProcess);
+    toProbe_ = std::move(ourIn);
+    fromProbe_ = std::move(ourOut);
   }
 
-  bool Read(std::uint64_t address, void* buffer, std::size_t size) const {
-    SIZE_T got = 0;
-    return ::ReadProcessMemory(explorer_.get(), reinterpret_cast<const void*>(address), buffer, size, &got) &&
-           got == size;
+  static std::wstring Unhex(const std::string& s) {
+    std::wstring out;
+    if (s == "-") return out;
+    for (std::size_t i = 0; i + 4 <= s.size(); i += 4)
+      out += static_cast<wchar_t>(std::stoul(s.substr(i, 4), nullptr, 16));
+    return out;
   }
 
-  bool InImage(std::uint64_t address) const {
-    MEMORY_BASIC_INFORMATION m = {};
-    return ::VirtualQueryEx(explorer_.get(), reinterpret_cast<const void*>(address), &m, sizeof m) &&
-           m.Type == MEM_IMAGE;
+  // One round trip: the probe's answer lines to `command`.
+  std::vector<std::string> Ask(const std::string& command) {
+    std::vector<std::string> lines;
+    DWORD done = 0;
+    const DWORD size = static_cast<DWORD>(command.size());
+    if (!ok() || !::WriteFile(toProbe_.get(), command.data(), size, &done, nullptr) || done != size) return lines;
+    std::string line;
+    for (;;) {
+      const std::size_t end = buffer_.find('\n');
+      if (end == std::string::npos) {
+        char chunk[4096];
+        DWORD got = 0;
+        if (!::ReadFile(fromProbe_.get(), chunk, sizeof chunk, &got, nullptr) || got == 0) {
+          ADD_FAILURE() << "notifyarea-probe.exe stopped answering";
+          probe_.reset();
+          return lines;
+        }
+        buffer_.append(chunk, got);
+        continue;
+      }
+      line = buffer_.substr(0, end);
+      buffer_.erase(0, end + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line == "end") return lines;
+      if (line.rfind("error ", 0) == 0) ADD_FAILURE() << "notifyarea-probe.exe: " << line;
+      else lines.push_back(line);
+    }
   }
 
-  // Explorer's own answer to whether it holds the icon: a modification that
-  // changes nothing succeeds only for an icon it has.
-  static bool Holds(HWND owner, UINT id) {
-    NOTIFYICONDATAA nid = {};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = owner;
-    nid.uID = id;
-    return ::Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+  // Every icon explorer holds.
+  std::vector<Record> List() {
+    std::vector<Record> records;
+    for (const std::string& line : Ask("list\n")) {
+      char owner[32] = {}, tip[1100] = {}, text[2100] = {}, title[600] = {};
+      Record r;
+      long left = 0, top = 0, right = 0, bottom = 0;
+      if (std::sscanf(line.c_str(), "icon %31s %u %d %ld %ld %ld %ld %1099s %2099s %599s", owner, &r.id, &r.display,
+                      &left, &top, &right, &bottom, tip, text, title) != 10)
+        continue;
+      r.owner = std::stoull(owner, nullptr, 16);
+      r.cell = RECT{left, top, right, bottom};
+      r.tip = Unhex(tip);
+      r.infoText = Unhex(text);
+      r.infoTitle = Unhex(title);
+      records.push_back(std::move(r));
+    }
+    return records;
   }
 
   std::optional<Record> FindRecord(HWND owner, UINT id) {
-    if (!ok()) return std::nullopt;
-    if (!head_) {
-      if (!Holds(owner, id)) return std::nullopt;
-      head_ = SearchHead(owner, id);
-      if (!head_) {
-        ADD_FAILURE() << "explorer holds icon " << id << " but its record was not found";
-        return std::nullopt;
-      }
-    }
-    Record r = {};
-    std::uint64_t node = 0;
-    if (!Read(head_, &node, sizeof node)) return std::nullopt;
-    for (int n = 0; node && node != head_ && n < 256; ++n, node = r.next) {
-      if (!Read(node, &r, sizeof r)) return std::nullopt;
-      if (r.owner == reinterpret_cast<std::uintptr_t>(owner) && r.id == id) return r;
-    }
+    const auto want = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(owner));
+    for (Record& r : List())
+      if (static_cast<std::uint32_t>(r.owner) == want && r.id == id) return std::move(r);
     return std::nullopt;
-  }
-
-  // Finds the icon's record in explorer's writable memory and, from it, the
-  // list head. A freed record can still hold the same values, but only a
-  // live one is linked into a ring that passes through explorer.exe.
-  std::uint64_t SearchHead(HWND owner, UINT id) const {
-    const std::uint64_t wantOwner = reinterpret_cast<std::uintptr_t>(owner);
-    std::vector<char> region;
-    MEMORY_BASIC_INFORMATION m = {};
-    for (std::uint64_t at = 0;
-         ::VirtualQueryEx(explorer_.get(), reinterpret_cast<const void*>(at), &m, sizeof m) == sizeof m;
-         at = reinterpret_cast<std::uintptr_t>(m.BaseAddress) + m.RegionSize) {
-      if (m.State != MEM_COMMIT || m.Type != MEM_PRIVATE || m.Protect != PAGE_READWRITE) continue;
-      const std::uint64_t base = reinterpret_cast<std::uintptr_t>(m.BaseAddress);
-      region.resize(m.RegionSize);
-      if (!Read(base, region.data(), region.size())) continue;
-      for (std::size_t o = 0; o + sizeof(Record) <= region.size(); o += 8) {
-        Record r;
-        std::memcpy(&r, region.data() + o, sizeof r);
-        if (r.owner != wantOwner || r.id != id) continue;
-        std::uint64_t node = r.next;
-        for (int n = 0; node && node != base + o && n < 256; ++n) {
-          if (InImage(node)) return node;
-          if (!Read(node, &node, sizeof node)) break;
-        }
-      }
-    }
-    return 0;
-  }
-
-  // Cells are SM_CXSMICON plus a border of 2 on each side, counted from the
-  // taskbar's right end.
-  RECT Cell(int display) const {
-    const int cx = ::GetSystemMetrics(SM_CXSMICON) + 4;
-    const int cy = ::GetSystemMetrics(SM_CYSMICON) + 4;
-    RECT client = {};
-    ::GetClientRect(taskbar_, &client);
-    POINT origin = {client.right - cx * (display + 1), (client.bottom - cy) / 2};
-    ::ClientToScreen(taskbar_, &origin);
-    return RECT{origin.x, origin.y, origin.x + cx, origin.y + cy};
   }
 
   // Explorer's visible tooltip window, with style TTS_BALLOON or without.
@@ -257,8 +277,8 @@ class NotifyArea {
   }
 
   HWND taskbar_ = nullptr;
-  rm::UniqueHandle explorer_;
-  std::uint64_t head_ = 0;  // explorer's list of icon records, once an icon was found
+  rm::UniqueHandle probe_, toProbe_, fromProbe_;
+  std::string buffer_;  // the probe's output not yet taken
 };
 
 }  // namespace traytest

@@ -93,7 +93,7 @@ int Icon(NotifyArea& area, const Tray& tray) {
 int Hover(NotifyArea& area, const Tray& tray) {
   const std::optional<TrayIcon> icon = ShownIcon(area, tray, 5000);
   if (!icon) return Fail("the icon is not in the taskbar");
-  if (!traytest::WaitFor([&] { return !area.ShownBalloon(tray.window, kIconId); }, 30000))
+  if (!traytest::WaitFor([&] { return !area.TakeBalloon(tray.window, kIconId); }, 30000))
     std::printf("(the icon's balloon is still shown)\n");
   const POINT centre = {(icon->cell.left + icon->cell.right) / 2, (icon->cell.top + icon->cell.bottom) / 2};
   std::optional<std::wstring> tip;
@@ -126,7 +126,7 @@ int WaitForChange(NotifyArea& area, const Tray& tray, const TrayIcon& before) {
   std::printf("tooltip was %s, is now %s\n", Quoted(before.tip).c_str(), Quoted(after->tip).c_str());
   std::optional<traytest::Balloon> balloon;
   const bool shown = traytest::WaitFor(
-      [&] { return (balloon = area.ShownBalloon(tray.window, kIconId)) && balloon->text == after->tip; }, 15000);
+      [&] { return (balloon = area.TakeBalloon(tray.window, kIconId)) && balloon->text == after->tip; }, 15000);
   if (!shown) return Fail("no balloon with the new state");
   std::printf("balloon: title %s, text %s\n", Quoted(balloon->title).c_str(), Quoted(balloon->text).c_str());
   return 0;

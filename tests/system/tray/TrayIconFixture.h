@@ -67,7 +67,7 @@ class TrayIconSystem : public traytest::TraySystem {
   // A balloon with this text (the title is always the product name).
   bool WaitForBalloon(const wchar_t* text) {
     return traytest::WaitFor([&] {
-      const auto b = area_->ShownBalloon(window_, kIconId);
+      const auto b = area_->TakeBalloon(window_, kIconId);
       return b && b->title == kTitle && b->text == text;
     });
   }
