@@ -1,8 +1,9 @@
 ; The setup program of Zarn Radio Minder. installer/CMakeLists.txt builds it:
-;   makensis -DVERSION=1.0 -DVERSION4=1.0.0.0 -DARCH=x86|amd64
+;   makensis -DVERSION=1.0 -DVERSION4=1.0.0.0
 ;            -DSTAGE=<folder of the stripped files> -DOUTFILE=<setup.exe>
-; x86 is the shipped 32-bit setup; amd64 installs the x86_64 build into the
-; 64-bit Program Files with the 64-bit registry view (the tests run it).
+; It installs the 32-bit build; on 64-bit Windows that is "Program Files
+; (x86)" and the 32-bit registry view, where the 32-bit Control Panel
+; (syswow64\control.exe) finds the applet.
 ;
 ; Install: the programs and the help file into one folder, the bridge
 ; service (vtqwmi -Service), the folder of the bridge's events marker file,
@@ -14,13 +15,7 @@
 ; is asked to remove them (its option, or /REMOVESETTINGS).
 
 Unicode true
-!if "${ARCH}" == "amd64"
-  Target amd64-unicode
-  !define PROGRAMS "$PROGRAMFILES64"
-!else
-  Target x86-unicode
-  !define PROGRAMS "$PROGRAMFILES"
-!endif
+Target x86-unicode
 SetCompressor /SOLID lzma
 
 !include MUI2.nsh
@@ -34,12 +29,13 @@ SetCompressor /SOLID lzma
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define CPL_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls"
 !define SETTINGS_KEY "Software\VTQ\${PRODUCT}"
-; The bridge creates its events marker file here but not the folder.
-!define MARKER_FOLDER "${PROGRAMS}\VTQ\Shared"
+; The bridge creates its events marker file here (in %ProgramFiles% as the
+; 32-bit bridge sees it) but not the folder.
+!define MARKER_FOLDER "$PROGRAMFILES\VTQ\Shared"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "${PROGRAMS}\${PRODUCT}"
+InstallDir "$PROGRAMFILES\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 ShowInstDetails show
@@ -67,9 +63,6 @@ VIAddVersionKey LegalCopyright "${PUBLISHER}"
 
 !macro Prepare
   SetShellVarContext all
-  !if "${ARCH}" == "amd64"
-    SetRegView 64
-  !endif
   ${IfNot} ${AtLeastWin7}
     MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs Windows 7 or later." /SD IDOK
     SetErrorLevel 3
@@ -183,7 +176,7 @@ Section "-un.Programs"
   ; The bridge's marker file and log; their folders when they are empty.
   Delete "${MARKER_FOLDER}\vtqwmi.events"
   RMDir "${MARKER_FOLDER}"
-  RMDir "${PROGRAMS}\VTQ"
+  RMDir "$PROGRAMFILES\VTQ"
   Delete "$APPDATA\vtqwmi\vtqwmi.log"
   RMDir "$APPDATA\vtqwmi"
   ; Last: the entry goes when everything else has gone.

@@ -1,9 +1,15 @@
-// The x86_64 setup program in a fresh prefix (fresh-prefix.sh), as an
-// administrator and a user meet it: refused on Windows Vista, a silent
-// install and everything it registers, the bridge activated through COM, the
-// applet in the Control Panel, rmtray started as at logon, rmctl status, an
-// upgrade over itself while rmtray and the service run, and silent
-// uninstalls that leave only the users' settings (or not even those).
+// The shipped 32-bit setup program in a fresh 64-bit prefix
+// (fresh-prefix.sh), as an administrator and a user meet it: refused on
+// Windows Vista, a silent install into "Program Files (x86)" and everything it
+// registers in the 32-bit registry view (and nothing in the 64-bit one), the
+// bridge activated through COM, the applet in the 32-bit Control Panel,
+// rmtray started as at logon, rmctl status, an upgrade over itself while
+// rmtray and the service run, and silent uninstalls that leave only the
+// users' settings (or not even those).
+//
+// This program is a 32-bit process too: its own registry reads would land in
+// the 32-bit view and %ProgramFiles% is "C:\Program Files (x86)" for it, so
+// every read names its view and every path is written out.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -23,13 +29,15 @@ namespace {
 using traytest::Process;
 using traytest::WaitFor;
 
-const std::string kDir = "C:\\Program Files\\Zarn Radio Minder";
-const std::string kSetupName = std::string("RadioMinderSetup-") + RM_VERSION + "-x64.exe";
+const std::string kDir = "C:\\Program Files (x86)\\Zarn Radio Minder";
+// Where a 64-bit installation would go: nothing may land there.
+constexpr char kDir64[] = "C:\\Program Files\\Zarn Radio Minder";
+const std::string kSetupName = std::string("RadioMinderSetup-") + RM_VERSION + "-x86.exe";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zarn Radio Minder";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kCplsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cpls";
 constexpr char kAppId[] = "{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
-constexpr char kMarkerFolder[] = "C:\\Program Files\\VTQ\\Shared";
+constexpr char kMarkerFolder[] = "C:\\Program Files (x86)\\VTQ\\Shared";
 constexpr char kLogFile[] = "C:\\ProgramData\\vtqwmi\\vtqwmi.log";
 constexpr UINT kIconId = 201;
 
@@ -52,10 +60,11 @@ struct RegValue {
   DWORD number = 0;
 };
 
-RegValue Read(HKEY root, const std::string& path, const char* name) {
+// `view`: KEY_WOW64_32KEY or KEY_WOW64_64KEY, the registry view read.
+RegValue Read(HKEY root, const std::string& path, const char* name, REGSAM view) {
   RegValue v;
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return v;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return v;
   char data[1024] = {};
   DWORD size = sizeof data - 1;
   if (::RegQueryValueExA(key, name, nullptr, &v.type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
@@ -69,9 +78,9 @@ RegValue Read(HKEY root, const std::string& path, const char* name) {
   ::RegCloseKey(key);
   return v;
 }
-bool KeyExists(HKEY root, const std::string& path) {
+bool KeyExists(HKEY root, const std::string& path, REGSAM view) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
   ::RegCloseKey(key);
   return true;
 }
@@ -82,14 +91,18 @@ LONGLONG SizeOf(const std::string& path) {
   return (static_cast<LONGLONG>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
 }
 
-// What the install writes, as data: each value once installed; after the
-// uninstall none of the keys exist, and none of the values.
+// What the install writes, as data: each value once installed, read in the
+// 32-bit view; after the uninstall none of the keys exist, and none of the
+// values. As on Windows 7 and later, HKLM\Software and the COM classes
+// (CLSID) have a 64-bit twin, where the install must write nothing; the
+// services, AppID, the ProgIDs and TypeLib are one key for both views.
 struct Expected {
   HKEY root;
   std::string key;
   const char* value;  // null: the default value
   std::string text;   // a REG_SZ value; empty with a DWORD
   DWORD number;
+  bool sharedByBothViews = false;
 };
 std::vector<Expected> InstalledValues() {
   const std::string cls1 = "CLSID\\{7DC5B2D7-CACC-47F2-836E-4DF85F026072}";
@@ -97,22 +110,22 @@ std::vector<Expected> InstalledValues() {
   const std::string server = "\"" + kDir + "\\vtqwmi.exe\"";
   const std::string relay = std::string("Software\\VTQ\\") + kAppId + "\\";
   return {
-      {HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppId, nullptr, "vtqwmi", 0},
-      {HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppId, "LocalService", "vtqwmi", 0},
-      {HKEY_CLASSES_ROOT, "AppID\\vtqwmi.EXE", "AppID", kAppId, 0},
+      {HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppId, nullptr, "vtqwmi", 0, true},
+      {HKEY_CLASSES_ROOT, std::string("AppID\\") + kAppId, "LocalService", "vtqwmi", 0, true},
+      {HKEY_CLASSES_ROOT, "AppID\\vtqwmi.EXE", "AppID", kAppId, 0, true},
       {HKEY_CLASSES_ROOT, cls1 + "\\LocalServer32", nullptr, server, 0},
       {HKEY_CLASSES_ROOT, cls2 + "\\LocalServer32", nullptr, server, 0},
-      {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx.1", nullptr, "vtqCallBiosEx Class", 0},
-      {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx", nullptr, "vtqCallBiosEx Class", 0},
-      {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel.1", nullptr, "WmiKestrel Class", 0},
-      {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel", nullptr, "WmiKestrel Class", 0},
+      {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx.1", nullptr, "vtqCallBiosEx Class", 0, true},
+      {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx", nullptr, "vtqCallBiosEx Class", 0, true},
+      {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel.1", nullptr, "WmiKestrel Class", 0, true},
+      {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel", nullptr, "WmiKestrel Class", 0, true},
       {HKEY_CLASSES_ROOT, "TypeLib\\{E42CC8E5-C25D-4864-B25C-84332DC9BF2B}\\1.0", nullptr, "vtqwmi 1.0 Type Library",
-       0},
+       0, true},
       {HKEY_LOCAL_MACHINE, relay + "VtqWmiBiosDockEvent", "vtqBEvntID", "", 1},
       {HKEY_LOCAL_MACHINE, relay + "VtqWmiBiosALSEvent", "vtqBEvntID", "", 4},
       {HKEY_LOCAL_MACHINE, relay + "VtqWmiBiosWirelessEvent", "vtqBEvntID", "", 5},
-      {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi\\Parameters", "MaxAllowed", "", 0},
-      {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi\\Parameters", "Settings", "", 0},
+      {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi\\Parameters", "MaxAllowed", "", 0, true},
+      {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi\\Parameters", "Settings", "", 0, true},
       {HKEY_LOCAL_MACHINE, kRunKey, "Zarn Radio Minder", "\"" + kDir + "\\rmtray.exe\"", 0},
       {HKEY_LOCAL_MACHINE, kCplsKey, "rmpanel", kDir + "\\rmpanel.cpl", 0},
       {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Zarn Radio Minder", 0},
@@ -127,23 +140,24 @@ std::vector<Expected> InstalledValues() {
   };
 }
 // Keys that only the install creates (the values of the shared keys Run and
-// Cpls are in the table above).
+// Cpls are in the table above), and whether both registry views see them.
 const struct {
   HKEY root;
   const char* path;
+  bool sharedByBothViews;
 } kOwnKeys[] = {
-    {HKEY_CLASSES_ROOT, "AppID\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}"},
-    {HKEY_CLASSES_ROOT, "AppID\\vtqwmi.EXE"},
-    {HKEY_CLASSES_ROOT, "CLSID\\{7DC5B2D7-CACC-47F2-836E-4DF85F026072}"},
-    {HKEY_CLASSES_ROOT, "CLSID\\{3F69327D-4A1C-4092-A219-910FAA92975C}"},
-    {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx.1"},
-    {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx"},
-    {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel.1"},
-    {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel"},
-    {HKEY_CLASSES_ROOT, "TypeLib\\{E42CC8E5-C25D-4864-B25C-84332DC9BF2B}"},
-    {HKEY_LOCAL_MACHINE, "Software\\VTQ"},
-    {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi"},
-    {HKEY_LOCAL_MACHINE, kUninstallKey},
+    {HKEY_CLASSES_ROOT, "AppID\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}", true},
+    {HKEY_CLASSES_ROOT, "AppID\\vtqwmi.EXE", true},
+    {HKEY_CLASSES_ROOT, "CLSID\\{7DC5B2D7-CACC-47F2-836E-4DF85F026072}", false},
+    {HKEY_CLASSES_ROOT, "CLSID\\{3F69327D-4A1C-4092-A219-910FAA92975C}", false},
+    {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx.1", true},
+    {HKEY_CLASSES_ROOT, "Vtqwmi.vtqCallBiosEx", true},
+    {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel.1", true},
+    {HKEY_CLASSES_ROOT, "vtqwmi.WmiKestrel", true},
+    {HKEY_CLASSES_ROOT, "TypeLib\\{E42CC8E5-C25D-4864-B25C-84332DC9BF2B}", true},
+    {HKEY_LOCAL_MACHINE, "Software\\VTQ", false},
+    {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi", true},
+    {HKEY_LOCAL_MACHINE, kUninstallKey, false},
 };
 const char* const kInstalledFiles[] = {"rmtray.exe", "vtqwmi.exe", "rmpanel.cpl", "rmctl.exe",
                                        "zarn_Radio_Minder_Help.chm", "uninstall.exe"};
@@ -227,6 +241,9 @@ class InstallerSystem : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(Exists(SetupExe())) << SetupExe();
+    // Wine's per-program Windows version is keyed by the file's name.
+    const std::string exe = SetupExe();
+    ASSERT_EQ(exe.substr(exe.rfind('\\') + 1), kSetupName);
     ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
   }
   void TearDown() override { ::CoUninitialize(); }
@@ -259,12 +276,13 @@ class InstallerSystem : public ::testing::Test {
   static void UninstallQuietly(const std::string& extra = std::string()) {
     Process uninstall = Process::Start(kDir + "\\uninstall.exe", "/S" + extra);
     ASSERT_TRUE(uninstall);
-    ASSERT_TRUE(WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !Exists(kDir); }, 60000));
+    ASSERT_TRUE(WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY) && !Exists(kDir); },
+                        60000));
   }
 
   // rmtray as the Run value starts it at logon, from its folder.
   Process StartTrayAsAtLogon() {
-    const RegValue run = Read(HKEY_LOCAL_MACHINE, kRunKey, "Zarn Radio Minder");
+    const RegValue run = Read(HKEY_LOCAL_MACHINE, kRunKey, "Zarn Radio Minder", KEY_WOW64_32KEY);
     EXPECT_EQ(run.text, "\"" + kDir + "\\rmtray.exe\"");
     Process tray = Process::Start(kDir + "\\rmtray.exe", "", kDir.c_str());
     EXPECT_TRUE(tray);
@@ -276,9 +294,12 @@ class InstallerSystem : public ::testing::Test {
 
   static void ExpectInstalled() {
     for (const Expected& e : InstalledValues()) {
-      const RegValue v = Read(e.root, e.key, e.value);
+      const RegValue v = Read(e.root, e.key, e.value, KEY_WOW64_32KEY);
       const std::string where = e.key + " : " + (e.value ? e.value : "(default)");
       ASSERT_TRUE(v.exists) << where;
+      if (!e.sharedByBothViews) {
+        EXPECT_FALSE(Read(e.root, e.key, e.value, KEY_WOW64_64KEY).exists) << "64-bit " << where;
+      }
       if (e.text.empty()) {
         EXPECT_EQ(v.type, static_cast<DWORD>(REG_DWORD)) << where;
         EXPECT_EQ(v.number, e.number) << where;
@@ -303,10 +324,17 @@ class InstallerSystem : public ::testing::Test {
       EXPECT_EQ(SizeOf(kDir + "\\" + s.name), SizeOf(StagedFile(s.name))) << s.name;
       EXPECT_LT(SizeOf(kDir + "\\" + s.name), SizeOf(BuiltFile(s.built))) << s.name;
     }
-    const RegValue estimated = Read(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
+    const RegValue estimated = Read(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", KEY_WOW64_32KEY);
     EXPECT_EQ(estimated.type, static_cast<DWORD>(REG_DWORD));
     EXPECT_NEAR(static_cast<double>(estimated.number), static_cast<double>(total) / 1024, 8.0);
     EXPECT_TRUE(Exists(kMarkerFolder));
+    for (const auto& key : kOwnKeys) {
+      if (!key.sharedByBothViews) {
+        EXPECT_FALSE(KeyExists(key.root, key.path, KEY_WOW64_64KEY)) << "64-bit " << key.path;
+      }
+    }
+    EXPECT_FALSE(Exists(kDir64));
+    EXPECT_FALSE(Exists("C:\\Program Files\\VTQ"));
 
     const BridgeService bridge = QueryBridge();
     ASSERT_TRUE(bridge.exists);
@@ -318,12 +346,18 @@ class InstallerSystem : public ::testing::Test {
   }
 
   static void ExpectNothingLeft() {
-    for (const Expected& e : InstalledValues()) {
-      EXPECT_FALSE(Read(e.root, e.key, e.value).exists) << e.key << " : " << (e.value ? e.value : "(default)");
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+      const char* bits = view == KEY_WOW64_32KEY ? "32-bit " : "64-bit ";
+      for (const Expected& e : InstalledValues()) {
+        EXPECT_FALSE(Read(e.root, e.key, e.value, view).exists)
+            << bits << e.key << " : " << (e.value ? e.value : "(default)");
+      }
+      for (const auto& key : kOwnKeys) EXPECT_FALSE(KeyExists(key.root, key.path, view)) << bits << key.path;
     }
-    for (const auto& key : kOwnKeys) EXPECT_FALSE(KeyExists(key.root, key.path)) << key.path;
     EXPECT_FALSE(QueryBridge().exists);
     EXPECT_FALSE(Exists(kDir));
+    EXPECT_FALSE(Exists(kDir64));
+    EXPECT_FALSE(Exists("C:\\Program Files (x86)\\VTQ"));
     EXPECT_FALSE(Exists("C:\\Program Files\\VTQ"));
     EXPECT_FALSE(Exists("C:\\ProgramData\\vtqwmi"));
   }
@@ -334,7 +368,7 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
   SetSetupWindowsVersion("vista");
   EXPECT_NE(RunSetup(), 0u);
   EXPECT_FALSE(Exists(kDir));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
   EXPECT_FALSE(QueryBridge().exists);
   SetSetupWindowsVersion("");
 
@@ -354,10 +388,19 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
     EXPECT_TRUE(Exists(kLogFile));
   }
 
-  // The Control Panel lists the item and opens its sheet.
+  // The Control Panel lists the item and opens its sheet. The 32-bit
+  // Control Panel: this 32-bit program's system folder is syswow64, and the
+  // applet is listed in the 32-bit view.
   {
     paneltest::ControlPanelWindow panel;
     ASSERT_NE(panel.list(), nullptr);
+    BOOL wow64 = FALSE;
+    EXPECT_TRUE(::IsWow64Process(panel.host().handle(), &wow64));
+    EXPECT_TRUE(wow64);
+    char image[MAX_PATH] = {};
+    DWORD imageSize = MAX_PATH;
+    EXPECT_TRUE(::QueryFullProcessImageNameA(panel.host().handle(), 0, image, &imageSize));
+    EXPECT_EQ(::lstrcmpiA(image, "C:\\windows\\syswow64\\control.exe"), 0) << image;
     std::vector<int> items;
     ASSERT_TRUE(WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }));
     ASSERT_EQ(items.size(), 1u);
@@ -421,7 +464,7 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
   UninstallQuietly(" /REMOVESETTINGS");
   ExpectNothingLeft();
   EXPECT_FALSE(traytest::SettingsKeyExists());
-  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\VTQ"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\VTQ", 0));
 }
 
 }  // namespace
