@@ -12,12 +12,15 @@ firmware watcher; the window starts 1 s after that event can be opened. When
 it does not appear within 20 s, the window starts 6 s after start.
 """
 import os
+import signal
 import subprocess
 import sys
 import time
 from pathlib import Path
 
-WINE = "/usr/lib/wine/wine64"
+# Every Windows program runs in the Wine 10 root; its loader execs in place,
+# so the pid started here is the program's.
+WINE = [str(Path(__file__).resolve().parents[3] / "scripts/wine10"), "wine"]
 EVENT = r"Global\VtqWmiBiosWirelessEvent"
 EVENT_LIMIT_S = 20.0
 AFTER_EVENT_S = 1.0
@@ -35,7 +38,7 @@ def wine_environment(source, build):
 
 
 def wine(env, exe, *args, timeout=60):
-    return subprocess.run([WINE, str(exe), *args], env=env, stdin=subprocess.DEVNULL,
+    return subprocess.run([*WINE, str(exe), *args], env=env, stdin=subprocess.DEVNULL,
                           timeout=timeout).returncode
 
 
@@ -54,26 +57,48 @@ def sleep_until(moment):
 
 
 class Program:
-    """A Windows program started as `wine64 EXE`: Wine runs it in that very
-    Unix process, which then carries the program's image and command line."""
+    """A Windows program started as `wine10 wine EXE`. The loader hands the
+    program to start.exe, which starts it as a Unix process of its own and
+    waits for it; that process carries the program's command line and image
+    and the prefix's WINEPREFIX, and is found among the processes new since
+    the start."""
 
     def __init__(self, env, exe):
         self.exe = Path(exe).resolve()
         self.name = self.exe.name
-        self.popen = subprocess.Popen([WINE, str(self.exe)], env=env, stdin=subprocess.DEVNULL)
-        self.pid = self.popen.pid
+        self.prefix = env["WINEPREFIX"]
+        self.known = set(self.candidates())
+        self.popen = subprocess.Popen([*WINE, str(self.exe)], env=env, stdin=subprocess.DEVNULL)
+        self.pid = None
         self.started = time.monotonic()
 
-    def is_the_program(self):
+    def candidates(self):
+        for entry in os.listdir("/proc"):
+            if entry.isdigit() and self.is_the_program(int(entry)):
+                yield int(entry)
+
+    def is_the_program(self, pid):
         try:
-            argv0 = Path(f"/proc/{self.pid}/cmdline").read_bytes().split(b"\0")[0].decode()
-            maps = Path(f"/proc/{self.pid}/maps").read_text()
-        except (FileNotFoundError, ProcessLookupError):
+            argv0 = Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")[0].decode()
+            if argv0.replace("\\", "/").rsplit("/", 1)[-1].lower() != self.name.lower():
+                return False
+            environ = Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+            maps = Path(f"/proc/{pid}/maps").read_text()
+        except (FileNotFoundError, ProcessLookupError, PermissionError, UnicodeDecodeError):
             return False
-        return argv0.replace("\\", "/").rsplit("/", 1)[-1].lower() == self.name.lower() \
-            and str(self.exe) in maps
+        return f"WINEPREFIX={self.prefix}".encode() in environ \
+            and any(line.endswith(str(self.exe)) for line in maps.splitlines())
+
+    def found(self):
+        """Whether the program's own process is known (looked for once more)."""
+        if self.pid is None:
+            new = sorted(set(self.candidates()) - self.known)
+            self.pid = new[0] if new else None
+        return self.pid is not None
 
     def running(self):
+        if self.pid is not None:
+            return os.path.exists(f"/proc/{self.pid}") and self.is_the_program(self.pid)
         return self.popen.poll() is None
 
     def switches(self):
@@ -91,16 +116,20 @@ class Program:
 
     def stop(self, env, tool):
         """Command 1 to its hidden window; killed by pid only if it does not end."""
-        if not self.running():
-            return
-        try:
-            wine(env, tool, "end", self.name, str(int(END_LIMIT_S * 1000)), timeout=END_LIMIT_S + 30)
-        except subprocess.TimeoutExpired:
-            pass
+        if self.running():
+            try:
+                wine(env, tool, "end", self.name, str(int(END_LIMIT_S * 1000)), timeout=END_LIMIT_S + 30)
+            except subprocess.TimeoutExpired:
+                pass
+            if not wait_until(lambda: not self.running(), END_LIMIT_S) and self.pid is not None:
+                print(f"{self.name} (pid {self.pid}) did not end on command 1; killed")
+                try:
+                    os.kill(self.pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
         try:
             self.popen.wait(timeout=END_LIMIT_S)
         except subprocess.TimeoutExpired:
-            print(f"{self.name} (pid {self.pid}) did not end on command 1; killed")
             self.popen.kill()
             self.popen.wait()
 
@@ -135,13 +164,13 @@ def measure(env, build, tools):
     started = [tray, trivial]
     try:
         for p in started:
-            if not wait_until(lambda: p.is_the_program() or not p.running(), 15) or not p.running():
-                print(f"{p.name}: unix pid {p.pid} is not the running program (ended: {not p.running()})")
+            if not wait_until(lambda: p.found() or p.popen.poll() is not None, 15) or not p.found():
+                print(f"{p.name}: no process of its own appeared within 15 s (wine ended: {p.popen.poll() is not None})")
                 return 1
             print(f"{p.name}: unix pid {p.pid} runs it (its image is mapped there, its command line is the program's)")
 
         limit_ms = int(max(0.0, tray.started + EVENT_LIMIT_S - time.monotonic()) * 1000)
-        waiter = subprocess.Popen([WINE, str(tool), "wait-event", EVENT, str(limit_ms)], env=env,
+        waiter = subprocess.Popen([*WINE, str(tool), "wait-event", EVENT, str(limit_ms)], env=env,
                                   stdin=subprocess.DEVNULL)
         sleep_until(tray.started + WITHOUT_EVENT_S)
         early = (tray.switches(), trivial.switches())
