@@ -13,14 +13,16 @@ exec > >(tee "$out/transcript.txt") 2>&1
 
 step() { printf '\n== %s\n' "$*"; }
 
-step "Installing what is missing and building (x86_64, runs under wine64)"
+step "Installing what is missing and building the shipped 32-bit programs (i686; they run under Wine 10 in WoW64 mode)"
 scripts/setup-deps.sh || exit 1
-if ! { cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 >"$out/build.log" 2>&1; }; then
+scripts/wine-root.sh make || exit 1
+if ! { cmake --preset win32 >/dev/null && cmake --build --preset win32 -j2 >"$out/build.log" 2>&1; }; then
   tail -n 30 "$out/build.log"
   echo "demo: the build failed (log: $out/build.log)"
   exit 1
 fi
-build="$root/build/win64"
+build="$root/build/win32"
+file "$build/tray/rmtray.exe" | sed "s|^$root/||"
 
 display_opt=()
 if [ -n "${DISPLAY:-}" ]; then
@@ -34,7 +36,7 @@ step "Bringing up the simulated notebook (Wine prefix $build/wine-demo)"
 scripts/wine-env.sh up "$build" --name wine-demo "${display_opt[@]}" || exit 1
 # shellcheck disable=SC1091
 . "$build/wine-demo/env"
-WINE=/usr/lib/wine/wine64
+wine() { "$root/scripts/wine10" wine "$@"; }
 trap 'scripts/wine-env.sh down "$build" --name wine-demo' EXIT
 
 shots=0
@@ -52,8 +54,10 @@ screenshot() {
   fi
 }
 
-fwsim() { "$WINE" "$build/fwsim/fwsim.exe" "$@"; }
-tray_demo() { "$WINE" "$build/tests/tray-demo.exe" "$@"; }
+# The 32-bit Control Panel host: a 32-bit applet loads only in it.
+control='C:\windows\syswow64\control.exe'
+fwsim() { wine "$build/fwsim/fwsim.exe" "$@"; }
+tray_demo() { wine "$build/tests/tray-demo.exe" "$@"; }
 wireless_word() { fwsim show | sed -n '/^wireless word/,/byte 2/p'; }
 
 # wait_window TITLE [SECONDS]: waits until a window whose title holds TITLE
@@ -72,7 +76,7 @@ step "The machine: a notebook with wireless LAN and Bluetooth"
 fwsim profile both
 fwsim show | tee "$out/machine-state.txt"
 # Show the machine's state on the simulated desktop.
-"$WINE" notepad "Z:${out//\//\\}\\machine-state.txt" &
+wine notepad "Z:${out//\//\\}\\machine-state.txt" &
 notepad_pid=$!
 wait_window "machine-state.txt - Notepad" && sleep 1
 screenshot machine-state "Notepad with the machine's state as fwsim show prints it"
@@ -82,11 +86,11 @@ kill "$notepad_pid" 2>/dev/null || true
 # profile, photographs the notice it shows, and closes it.
 tray_refusal() {
   fwsim profile "$1" >/dev/null
-  "$WINE" "$build/tray/rmtray.exe" &
+  wine "$build/tray/rmtray.exe" &
   local pid=$!
   wait_window "Zarn Radio Minder" && sleep 1
   screenshot "$2" "$3"
-  kill "$pid" 2>/dev/null
+  tray_demo notice || kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
 }
 
@@ -101,7 +105,7 @@ tray_shot() {
 
 if [ -f "$build/bridge/vtqwmi.exe" ]; then
   step "Installing the bridge service: the tray program asks it to relay the firmware's events"
-  "$WINE" "$build/bridge/vtqwmi.exe" /Service
+  wine "$build/bridge/vtqwmi.exe" /Service
 fi
 
 tray_pid=
@@ -115,7 +119,7 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
   fwsim profile both >/dev/null
   # Started in its own folder, as from Explorer: Wine's help viewer finds
   # the help file beside the program only there.
-  (cd "$build/tray" && exec "$WINE" ./rmtray.exe) &
+  (cd "$build/tray" && exec "$root/scripts/wine10" wine ./rmtray.exe) &
   tray_pid=$!
   tray_shot tray-icon "the icon in the taskbar (right end) with its first balloon: both radios on" icon
   step "The mouse on the icon: its tooltip"
@@ -158,7 +162,7 @@ fi
 
 if [ -f "$build/bridge/vtqwmi.exe" ] && [ -f "$build/tests/machineinfo-demo.exe" ]; then
   step "The machine information record through the bridge service"
-  "$WINE" "$build/tests/machineinfo-demo.exe"
+  wine "$build/tests/machineinfo-demo.exe"
 fi
 
 screenshot desktop "the desktop at the end, the tray program's icon in the taskbar (image for radios off)"
@@ -171,8 +175,8 @@ fi
 # profile with HideBIOSSettings HIDE, in a fresh tray program.
 layout_shot() {
   fwsim profile "$1" >/dev/null
-  "$WINE" reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d "$2" /f >/dev/null
-  "$WINE" "$build/tray/rmtray.exe" &
+  wine reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d "$2" /f >/dev/null
+  wine "$build/tray/rmtray.exe" &
   local pid=$!
   tray_shot "props-status-$3" "$4" open
   tray_demo close
@@ -186,40 +190,40 @@ if [ -n "$tray_pid" ]; then
   layout_shot wlan 1 209 "wireless LAN alone, without the firmware group (layout 209)"
   layout_shot bluetooth 0 210 "Bluetooth alone, with the firmware group (layout 210)"
   layout_shot bluetooth 1 211 "Bluetooth alone, without the firmware group (layout 211)"
-  "$WINE" reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d 0 /f >/dev/null
+  wine reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d 0 /f >/dev/null
   fwsim profile both >/dev/null
 fi
 
 if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; then
   step "The Control Panel applet, opened through the Control Panel host"
   scripts/register-cpl.sh "$build" --name wine-demo
-  "$WINE" control.exe "$("$WINE" winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
+  wine "$control" "$(wine winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
   panel_pid=$!
   wait_window "Zarn Radio Minder" && sleep 1
   screenshot panel-applet "the applet's window: one tab, \"Properties\", the four settings on white, OK and Cancel"
-  "$WINE" "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
+  wine "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
   wait "$panel_pid" 2>/dev/null
 fi
 
 # lang_shots LOCALE TAG LANGUAGE: the no-device notice and both tabs of the
 # properties window, then the Control Panel applet's window, with the user's
-# interface language that of LOCALE (Wine takes it from LANG; setup-deps.sh
-# generates the locales).
+# interface language that of LOCALE (Wine takes it from LANG; the Wine 10
+# root has the locales).
 lang_shots() {
   local pid
-  if ! locale -a 2>/dev/null | grep -qix "${1%.UTF-8}.utf8"; then
+  if ! "$root/scripts/wine10" locale -a 2>/dev/null | grep -qix "${1%.UTF-8}.utf8"; then
     echo "(locale $1 is missing: no $3 screenshots)"
     return 0
   fi
   fwsim profile none >/dev/null
-  LANG=$1 LC_ALL=$1 "$WINE" "$build/tray/rmtray.exe" &
+  LANG=$1 LC_ALL=$1 wine "$build/tray/rmtray.exe" &
   pid=$!
   wait_window "Zarn Radio Minder" && sleep 1
   screenshot "lang-$2-no-radios" "$3: the notice of the notebook without radios"
-  kill "$pid" 2>/dev/null
+  tray_demo notice >/dev/null || kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
   fwsim profile both >/dev/null
-  (cd "$build/tray" && LANG=$1 LC_ALL=$1 exec "$WINE" ./rmtray.exe) &
+  (cd "$build/tray" && LANG=$1 LC_ALL=$1 exec "$root/scripts/wine10" wine ./rmtray.exe) &
   pid=$!
   tray_demo open && sleep 1
   screenshot "lang-$2-status" "$3: the properties window's status tab, both radios on (layout 206)"
@@ -229,11 +233,11 @@ lang_shots() {
   tray_demo end >/dev/null || kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
   if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; then
-    LANG=$1 LC_ALL=$1 "$WINE" control.exe "$("$WINE" winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
+    LANG=$1 LC_ALL=$1 wine "$control" "$(wine winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
     pid=$!
     wait_window "Zarn Radio Minder" && sleep 1
     screenshot "lang-$2-applet" "$3: the Control Panel applet's window"
-    "$WINE" "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
+    wine "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
     wait "$pid" 2>/dev/null
   fi
 }
@@ -248,7 +252,7 @@ fi
 
 # rmctl, the command-line tool: it talks only to the bridge.
 if [ -f "$build/rmctl/rmctl.exe" ] && [ -f "$build/bridge/vtqwmi.exe" ]; then
-  rmctl() { "$WINE" "$build/rmctl/rmctl.exe" "$@"; }
+  rmctl() { wine "$build/rmctl/rmctl.exe" "$@"; }
   step "rmctl status: the radios and why they are off"
   rmctl status
   step "rmctl bluetooth off, then on: a switch through the bridge, read back"
@@ -260,22 +264,22 @@ fi
 
 if [ -f "$build/bridge/vtqwmi.exe" ]; then
   step "Removing the bridge service"
-  "$WINE" sc stop vtqwmi >/dev/null 2>&1
-  "$WINE" "$build/bridge/vtqwmi.exe" /UnregServer
+  wine sc stop vtqwmi >/dev/null 2>&1
+  wine "$build/bridge/vtqwmi.exe" /UnregServer
 fi
 
 # The setup program's wizard, page by page, in the demo's prefix; the quiet
 # uninstall afterwards leaves the prefix as it was.
-setup_exe=$(ls "$build"/installer/RadioMinderSetup-*-x64.exe 2>/dev/null | head -n 1)
+setup_exe=$(ls "$build"/installer/RadioMinderSetup-*-x86.exe 2>/dev/null | head -n 1)
 if [ -n "$setup_exe" ] && [ -f "$build/tests/setup-demo.exe" ]; then
-  setup_demo() { "$WINE" "$build/tests/setup-demo.exe" "$@"; }
-  step "The setup program (x86_64 build), run as an administrator would"
-  "$WINE" "$setup_exe" &
+  setup_demo() { wine "$build/tests/setup-demo.exe" "$@"; }
+  step "The shipped setup program (x86), run as an administrator would"
+  wine "$setup_exe" &
   setup_pid=$!
   setup_demo wait && sleep 1
   screenshot setup-welcome "the setup's welcome page"
   setup_demo press 1 && sleep 1
-  screenshot setup-folder "the setup's folder page: C:\\Program Files\\Zarn Radio Minder"
+  screenshot setup-folder "the setup's folder page: C:\\Program Files (x86)\\Zarn Radio Minder"
   setup_demo press 1 && sleep 1
   screenshot setup-progress "the setup's progress page, done, with its details: files, the bridge service, the registry"
   setup_demo press 1 && sleep 1
@@ -283,9 +287,9 @@ if [ -n "$setup_exe" ] && [ -f "$build/tests/setup-demo.exe" ]; then
   setup_demo press 1
   wait "$setup_pid" 2>/dev/null
   step "Uninstalling it quietly"
-  "$WINE" 'C:\Program Files\Zarn Radio Minder\uninstall.exe' /S
+  wine 'C:\Program Files (x86)\Zarn Radio Minder\uninstall.exe' /S
   for _ in $(seq 1 100); do
-    "$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarn Radio Minder' >/dev/null 2>&1 || break
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarn Radio Minder' >/dev/null 2>&1 || break
     sleep 0.2
   done
 fi

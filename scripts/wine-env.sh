@@ -153,16 +153,18 @@ do_up() {
   mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
   cp -f "$("$scripts/wine-root.sh" path)/usr/share/wine/fonts/marlett.ttf" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # Fonts for the scripts the dialog fonts lack, installed in the Wine root
-  # and found by Wine through fontconfig. Wine uses the first font of a link
-  # only: the shell dialog font borrows Chinese and Japanese from Droid Sans
-  # Fallback, the notice's MS Sans Serif Arabic and Hebrew from DejaVu Sans
+  # and found by Wine through fontconfig. Wine's Tahoma has no Greek and no
+  # Hebrew, which Windows' Tahoma has: the shell dialog font borrows them
+  # from DejaVu Sans, then Chinese and Japanese from Droid Sans Fallback;
+  # the notice's MS Sans Serif borrows Arabic and Hebrew from DejaVu Sans
   # (its Chinese, Japanese and Korean copies use the shell dialog font).
   # Under a Chinese or Japanese code page Wine draws dialogs with Droid Sans
   # Fallback itself, which lacks Latin letters: it borrows DejaVu's. Korean
   # code pages pick NanumGothic by its character set.
   local links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
   for face in Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2'; do
-    WINE reg add "$links" /v "$face" /t REG_MULTI_SZ /d 'DroidSansFallbackFull.ttf,Droid Sans Fallback' /f >/dev/null 2>&1
+    WINE reg add "$links" /v "$face" /t REG_MULTI_SZ /s '|' \
+      /d 'DejaVuSans.ttf,DejaVu Sans|DroidSansFallbackFull.ttf,Droid Sans Fallback' /f >/dev/null 2>&1
   done
   for face in 'MS Sans Serif' 'Droid Sans Fallback'; do
     WINE reg add "$links" /v "$face" /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans' /f >/dev/null 2>&1

@@ -200,6 +200,20 @@ inline COLORREF ScreenColourAt(HWND window, int x, int y) {
   return colour;
 }
 
+// The class and title of the top window at a point of a window's client
+// area, for failure messages.
+inline std::string WindowAtPoint(HWND window, int x, int y) {
+  POINT p = {x, y};
+  ::ClientToScreen(window, &p);
+  const HWND at = ::WindowFromPoint(p);
+  char cls[128] = "", title[128] = "";
+  if (at) {
+    ::GetClassNameA(at, cls, sizeof cls);
+    ::GetWindowTextA(::GetAncestor(at, GA_ROOT), title, sizeof title);
+  }
+  return std::string(cls) + " in \"" + title + "\"" + (at == window ? " (the page itself)" : "");
+}
+
 // Equal but for rounding: each channel within 2.
 inline bool SameColour(DWORD a, DWORD b) {
   for (int shift = 0; shift < 24; shift += 8) {

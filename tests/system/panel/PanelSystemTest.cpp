@@ -101,7 +101,9 @@ TEST_F(PanelSystem, OpensWithStoredStatesAndEnablingOnWhiteAndCancelStoresAndBro
   const HWND page = ::GetParent(Control(sheet, kGroupApp));
   ASSERT_NE(page, nullptr);
   EXPECT_TRUE(::IsWindowVisible(page));
-  EXPECT_EQ(ScreenColourAt(page, 4, 4), RGB(255, 255, 255));
+  // The sheet may still be painting on a busy machine.
+  WaitFor([&] { return ScreenColourAt(page, 4, 4) == RGB(255, 255, 255); }, 5000);
+  EXPECT_EQ(ScreenColourAt(page, 4, 4), RGB(255, 255, 255)) << "on top there: " << WindowAtPoint(page, 4, 4);
 
   // Unchecking 1005 enables 1006; checking 1003 greys the three; unchecking
   // it again enables all three, 1006 even while 1005 is checked.

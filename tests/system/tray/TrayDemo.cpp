@@ -14,6 +14,8 @@
 //   tab N     the properties window's tab N selected
 //   help      the properties window's Help pressed; the help viewer open
 //   close     the properties window's Close/Cancel pressed; it has gone
+//   notice    OK of the notice rmtray.exe shows where it cannot run pressed;
+//             rmtray.exe has ended
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -211,17 +213,36 @@ int Close(const Tray& tray) {
   return 0;
 }
 
+// The notice is all there is of rmtray.exe then: it has no tray window.
+int Notice() {
+  const DWORD pid = [] {
+    DWORD found = 0;
+    traytest::WaitFor([&] { return (found = TrayProcessId()) != 0; }, 15000);
+    return found;
+  }();
+  if (!pid) return Fail("rmtray.exe is not running");
+  const HWND box = traytest::WaitForProcessWindow(pid, "#32770", "Zarn Radio Minder");
+  if (!box) return Fail("rmtray.exe shows no notice");
+  rm::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+  ::SendMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  if (!process || ::WaitForSingleObject(process.get(), 15000) != WAIT_OBJECT_0)
+    return Fail("rmtray.exe did not end after OK of its notice");
+  std::printf("OK of the notice pressed; rmtray.exe has ended\n");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   const int downs = argc > 2 ? std::atoi(argv[2]) : -1;
   const bool simple = command == "icon" || command == "hover" || command == "menu" || command == "end" ||
-                      command == "press" || command == "open" || command == "help" || command == "close";
+                      command == "press" || command == "open" || command == "help" || command == "close" || command == "notice";
   if (!simple && !((command == "choose" || command == "tab") && downs >= 0)) {
-    std::printf("usage: tray-demo icon | hover | menu | choose N | press | end | open | tab N | help | close\n");
+    std::printf("usage: tray-demo icon | hover | menu | choose N | press | end | open | tab N | help | close | notice\n");
     return 2;
   }
+  if (command == "notice") return Notice();
   Tray tray;
   if (!FindTray(&tray)) return Fail("rmtray.exe and its tray window were not found");
   if (command == "open") return Open(tray);
