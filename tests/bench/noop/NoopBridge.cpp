@@ -1,8 +1,11 @@
 // noop_bridge.exe: started by COM with "-Embedding", registers the no-op
 // class object and ends when its last object is released (or after two
-// minutes without one). Every method answers S_OK and touches nothing,
-// except vtqGetAttachedExternalDisplays, which answers the server's process
-// id so that a benchmark can watch the process.
+// minutes without one). Its object answers both of the bridge's interfaces
+// (IvtqCallBiosEx and the data-block IvtqCallKestrelBios), so that every
+// call a benchmark makes to the bridge has its twin here. Every method
+// answers S_OK and touches nothing, except vtqGetAttachedExternalDisplays,
+// which answers the server's process id so that a benchmark can watch the
+// process.
 #include <windows.h>
 
 #include <atomic>
@@ -15,7 +18,7 @@ namespace {
 std::atomic<LONG> g_objects{0};
 DWORD g_mainThread = 0;
 
-class Noop final : public IvtqCallBiosEx {
+class Noop final : public IvtqCallBiosEx, public IvtqCallKestrelBios {
  public:
   Noop() { ++g_objects; }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -23,6 +26,11 @@ class Noop final : public IvtqCallBiosEx {
     *out = nullptr;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IvtqCallBiosEx)) {
       *out = static_cast<IvtqCallBiosEx*>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (IsEqualIID(iid, IID_IvtqCallKestrelBios)) {
+      *out = static_cast<IvtqCallKestrelBios*>(this);
       AddRef();
       return S_OK;
     }
@@ -52,6 +60,8 @@ class Noop final : public IvtqCallBiosEx {
   }
   HRESULT STDMETHODCALLTYPE vtqSetupWmiEvents(long) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE vtqTurnOnExternalDisplays(ULONG) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE vtqExecDataBlock(ULONG, ULONG, ULONG*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE vtqSetupEvent(long) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE vtqGetAttachedExternalDisplays(ULONG* device) override {
     if (device) *device = ::GetCurrentProcessId();
     return S_OK;

@@ -1,5 +1,6 @@
-// A local COM server whose object answers IvtqCallBiosEx and does nothing:
-// the bridge's interface, type library and marshaller without the bridge.
+// A local COM server whose object answers the bridge's two interfaces and
+// does nothing: the bridge's interfaces, type library and marshaller
+// without the bridge.
 // noop_bridge.exe serves it; a benchmark registers the class for its run
 // (after the bridge's own registration, which brings the type library) and
 // compares the bridge with it.
