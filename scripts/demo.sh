@@ -32,11 +32,16 @@ else
   echo "No DISPLAY: running on a private Xvfb display; screenshots go to $out"
 fi
 
-step "Bringing up the simulated notebook (Wine prefix $build/wine-demo)"
+step "Bringing up the simulated notebook (a fresh Wine prefix in $build/wine-demo)"
+# A prefix of an earlier demo may still hold what its run left behind (the
+# setup's programs and their logon entry when the run was cut short).
+scripts/wine-env.sh down "$build" --name wine-demo >/dev/null 2>&1
+rm -rf "$build/wine-demo"
 scripts/wine-env.sh up "$build" --name wine-demo "${display_opt[@]}" || exit 1
 # shellcheck disable=SC1091
 . "$build/wine-demo/env"
-wine() { "$root/scripts/wine10" wine "$@"; }
+# Every Windows program runs in the Wine 10 root.
+WINE=("$root/scripts/wine10" wine)
 trap 'scripts/wine-env.sh down "$build" --name wine-demo' EXIT
 
 shots=0
@@ -56,8 +61,8 @@ screenshot() {
 
 # The 32-bit Control Panel host: a 32-bit applet loads only in it.
 control='C:\windows\syswow64\control.exe'
-fwsim() { wine "$build/fwsim/fwsim.exe" "$@"; }
-tray_demo() { wine "$build/tests/tray-demo.exe" "$@"; }
+fwsim() { "${WINE[@]}" "$build/fwsim/fwsim.exe" "$@"; }
+tray_demo() { "${WINE[@]}" "$build/tests/tray-demo.exe" "$@"; }
 wireless_word() { fwsim show | sed -n '/^wireless word/,/byte 2/p'; }
 
 # wait_window TITLE [SECONDS]: waits until a window whose title holds TITLE
@@ -76,7 +81,7 @@ step "The machine: a notebook with wireless LAN and Bluetooth"
 fwsim profile both
 fwsim show | tee "$out/machine-state.txt"
 # Show the machine's state on the simulated desktop.
-"$root/scripts/wine10" wine notepad "Z:${out//\//\\}\\machine-state.txt" &
+"${WINE[@]}" notepad "Z:${out//\//\\}\\machine-state.txt" &
 notepad_pid=$!
 wait_window "machine-state.txt - Notepad" && sleep 1
 screenshot machine-state "Notepad with the machine's state as fwsim show prints it"
@@ -86,7 +91,7 @@ kill "$notepad_pid" 2>/dev/null || true
 # profile, photographs the notice it shows, and closes it.
 tray_refusal() {
   fwsim profile "$1" >/dev/null
-  wine "$build/tray/rmtray.exe" &
+  "${WINE[@]}" "$build/tray/rmtray.exe" &
   local pid=$!
   wait_window "Zarn Radio Minder" && sleep 1
   screenshot "$2" "$3"
@@ -105,7 +110,7 @@ tray_shot() {
 
 if [ -f "$build/bridge/vtqwmi.exe" ]; then
   step "Installing the bridge service: the tray program asks it to relay the firmware's events"
-  wine "$build/bridge/vtqwmi.exe" /Service
+  "${WINE[@]}" "$build/bridge/vtqwmi.exe" /Service
 fi
 
 tray_pid=
@@ -119,7 +124,7 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
   fwsim profile both >/dev/null
   # Started in its own folder, as from Explorer: Wine's help viewer finds
   # the help file beside the program only there.
-  (cd "$build/tray" && exec "$root/scripts/wine10" wine ./rmtray.exe) &
+  (cd "$build/tray" && exec "${WINE[@]}" ./rmtray.exe) &
   tray_pid=$!
   tray_shot tray-icon "the icon in the taskbar (right end); its first balloon, both radios on, is printed above" icon
   echo "(Wine 10 takes a balloon but draws none on this desktop: tray-demo prints each balloon as the taskbar holds it)"
@@ -163,7 +168,7 @@ fi
 
 if [ -f "$build/bridge/vtqwmi.exe" ] && [ -f "$build/tests/machineinfo-demo.exe" ]; then
   step "The machine information record through the bridge service"
-  wine "$build/tests/machineinfo-demo.exe"
+  "${WINE[@]}" "$build/tests/machineinfo-demo.exe"
 fi
 
 screenshot desktop "the desktop at the end, the tray program's icon in the taskbar (image for radios off)"
@@ -176,8 +181,8 @@ fi
 # profile with HideBIOSSettings HIDE, in a fresh tray program.
 layout_shot() {
   fwsim profile "$1" >/dev/null
-  wine reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d "$2" /f >/dev/null
-  wine "$build/tray/rmtray.exe" &
+  "${WINE[@]}" reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d "$2" /f >/dev/null
+  "${WINE[@]}" "$build/tray/rmtray.exe" &
   local pid=$!
   tray_shot "props-status-$3" "$4" open
   tray_demo close
@@ -191,18 +196,18 @@ if [ -n "$tray_pid" ]; then
   layout_shot wlan 1 209 "wireless LAN alone, without the firmware group (layout 209)"
   layout_shot bluetooth 0 210 "Bluetooth alone, with the firmware group (layout 210)"
   layout_shot bluetooth 1 211 "Bluetooth alone, without the firmware group (layout 211)"
-  wine reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d 0 /f >/dev/null
+  "${WINE[@]}" reg add 'HKCU\Software\VTQ\Zarn Radio Minder' /v HideBIOSSettings /t REG_DWORD /d 0 /f >/dev/null
   fwsim profile both >/dev/null
 fi
 
 if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; then
   step "The Control Panel applet, opened through the Control Panel host"
   scripts/register-cpl.sh "$build" --name wine-demo
-  wine "$control" "$(wine winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
+  "${WINE[@]}" "$control" "$("${WINE[@]}" winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
   panel_pid=$!
   wait_window "Zarn Radio Minder" && sleep 1
   screenshot panel-applet "the applet's window: one tab, \"Properties\", the four settings on white, OK and Cancel"
-  wine "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
+  "${WINE[@]}" "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
   wait "$panel_pid" 2>/dev/null
 fi
 
@@ -217,14 +222,14 @@ lang_shots() {
     return 0
   fi
   fwsim profile none >/dev/null
-  LANG=$1 LC_ALL=$1 wine "$build/tray/rmtray.exe" &
+  LANG=$1 LC_ALL=$1 "${WINE[@]}" "$build/tray/rmtray.exe" &
   pid=$!
   wait_window "Zarn Radio Minder" && sleep 1
   screenshot "lang-$2-no-radios" "$3: the notice of the notebook without radios"
   tray_demo notice >/dev/null || kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
   fwsim profile both >/dev/null
-  (cd "$build/tray" && LANG=$1 LC_ALL=$1 exec "$root/scripts/wine10" wine ./rmtray.exe) &
+  (cd "$build/tray" && LANG=$1 LC_ALL=$1 exec "${WINE[@]}" ./rmtray.exe) &
   pid=$!
   tray_demo open && sleep 1
   screenshot "lang-$2-status" "$3: the properties window's status tab, both radios on (layout 206)"
@@ -234,11 +239,11 @@ lang_shots() {
   tray_demo end >/dev/null || kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
   if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; then
-    LANG=$1 LC_ALL=$1 wine "$control" "$(wine winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
+    LANG=$1 LC_ALL=$1 "${WINE[@]}" "$control" "$("${WINE[@]}" winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
     pid=$!
     wait_window "Zarn Radio Minder" && sleep 1
     screenshot "lang-$2-applet" "$3: the Control Panel applet's window"
-    wine "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
+    "${WINE[@]}" "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
     wait "$pid" 2>/dev/null
   fi
 }
@@ -253,7 +258,7 @@ fi
 
 # rmctl, the command-line tool: it talks only to the bridge.
 if [ -f "$build/rmctl/rmctl.exe" ] && [ -f "$build/bridge/vtqwmi.exe" ]; then
-  rmctl() { wine "$build/rmctl/rmctl.exe" "$@"; }
+  rmctl() { "${WINE[@]}" "$build/rmctl/rmctl.exe" "$@"; }
   step "rmctl status: the radios and why they are off"
   rmctl status
   step "rmctl bluetooth off, then on: a switch through the bridge, read back"
@@ -265,17 +270,17 @@ fi
 
 if [ -f "$build/bridge/vtqwmi.exe" ]; then
   step "Removing the bridge service"
-  wine sc stop vtqwmi >/dev/null 2>&1
-  wine "$build/bridge/vtqwmi.exe" /UnregServer
+  "${WINE[@]}" sc stop vtqwmi >/dev/null 2>&1
+  "${WINE[@]}" "$build/bridge/vtqwmi.exe" /UnregServer
 fi
 
 # The setup program's wizard, page by page, in the demo's prefix; the quiet
 # uninstall afterwards leaves the prefix as it was.
 setup_exe=$(ls "$build"/installer/RadioMinderSetup-*-x86.exe 2>/dev/null | head -n 1)
 if [ -n "$setup_exe" ] && [ -f "$build/tests/setup-demo.exe" ]; then
-  setup_demo() { wine "$build/tests/setup-demo.exe" "$@"; }
+  setup_demo() { "${WINE[@]}" "$build/tests/setup-demo.exe" "$@"; }
   step "The shipped setup program (x86), run as an administrator would"
-  wine "$setup_exe" &
+  "${WINE[@]}" "$setup_exe" &
   setup_pid=$!
   setup_demo wait && sleep 1
   screenshot setup-welcome "the setup's welcome page"
@@ -288,9 +293,9 @@ if [ -n "$setup_exe" ] && [ -f "$build/tests/setup-demo.exe" ]; then
   setup_demo press 1
   wait "$setup_pid" 2>/dev/null
   step "Uninstalling it quietly"
-  wine 'C:\Program Files (x86)\Zarn Radio Minder\uninstall.exe' /S
+  "${WINE[@]}" 'C:\Program Files (x86)\Zarn Radio Minder\uninstall.exe' /S
   for _ in $(seq 1 100); do
-    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarn Radio Minder' >/dev/null 2>&1 || break
+    "${WINE[@]}" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarn Radio Minder' >/dev/null 2>&1 || break
     sleep 0.2
   done
 fi

@@ -18,8 +18,8 @@ import sys
 import time
 from pathlib import Path
 
-# Every Windows program runs in the Wine 10 root; its loader execs in place,
-# so the pid started here is the program's.
+# Every Windows program runs in the Wine 10 root (see Program for which
+# process is the program's).
 WINE = [str(Path(__file__).resolve().parents[3] / "scripts/wine10"), "wine"]
 EVENT = r"Global\VtqWmiBiosWirelessEvent"
 EVENT_LIMIT_S = 20.0
