@@ -3,10 +3,11 @@
 
 namespace rm {
 
-// The wireless event: auto-reset, created by whoever waits on it (the tray
-// program's watcher, rmctl watch); the bridge sets it for every firmware
-// wireless event it relays, and a program that switched the radios sets it
-// so that the waiters re-read the state.
+// The wireless event: auto-reset, created by the tray program's watcher
+// (open to every interactive user, so each session's tray program waits on
+// the same one); the bridge pulses it for every firmware wireless event it
+// relays, and a program that switched the radios sets it so that a waiter
+// re-reads the state. One signal wakes one waiter.
 inline constexpr char kWirelessEventName[] = "Global\\VtqWmiBiosWirelessEvent";
 
 }  // namespace rm

@@ -18,12 +18,7 @@
 namespace vtq {
 namespace {
 
-struct LocalMemoryTraits {  // what advapi32 hands out with LocalAlloc
-  using type = void*;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type p) noexcept { ::LocalFree(p); }
-};
-using UniqueLocal = rm::Unique<LocalMemoryTraits>;
+using rm::UniqueLocal;
 
 // Full control for the system account and the administrators, inherited by
 // the log file; nothing inherited from the common application data folder,

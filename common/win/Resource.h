@@ -105,6 +105,11 @@ struct MenuTraits {  // LoadMenu, CreatePopupMenu
   static type invalid() noexcept { return nullptr; }
   static void close(type h) noexcept { ::DestroyMenu(h); }
 };
+struct LocalMemoryTraits {  // what advapi32 hands out with LocalAlloc (SDDL conversions)
+  using type = void*;
+  static type invalid() noexcept { return nullptr; }
+  static void close(type p) noexcept { ::LocalFree(p); }
+};
 
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
@@ -116,6 +121,7 @@ using UniqueModule = Unique<ModuleTraits>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueMenu = Unique<MenuTraits>;
 using UniqueBrush = Unique<BrushTraits>;
+using UniqueLocal = Unique<LocalMemoryTraits>;
 
 // ComPtr<T>: one reference to a COM object.
 template <class T>

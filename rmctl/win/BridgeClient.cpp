@@ -84,8 +84,6 @@ HRESULT BridgeClient::MachineRecord(std::vector<std::uint8_t>& record) {
   return S_OK;
 }
 
-HRESULT BridgeClient::SetupEvents(long flag) { return bridge_->vtqSetupWmiEvents(flag); }
-
 std::string BridgeFailureText(HRESULT hr) {
   const std::string code = HresultText(static_cast<std::int32_t>(hr));
   switch (static_cast<std::uint32_t>(hr)) {

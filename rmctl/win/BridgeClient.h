@@ -28,7 +28,6 @@ class BridgeClient {
   HRESULT Switch(const rm::SwitchRequest& request, std::uint32_t& returnCode);
   // The 388-byte machine information record (full layout).
   HRESULT MachineRecord(std::vector<std::uint8_t>& record);
-  HRESULT SetupEvents(long flag);
 
  private:
   rm::ComPtr<IvtqCallBiosEx> bridge_;

@@ -1,5 +1,5 @@
 // rmctl.exe: reads and switches the radios through the bridge, watches them
-// through the relay's wireless event, shows the machine record and writes
+// by re-reading them once a second, shows the machine record and writes
 // the diagnostics report. Exit codes: 0 done, 1 usage, 2 bridge or firmware
 // unavailable, 3 refused.
 #include <windows.h>
@@ -26,9 +26,7 @@ namespace {
 
 enum ExitCode : int { kOk = 0, kUsage = 1, kUnavailable = 2, kRefused = 3 };
 
-// How often watch re-reads the word without a wake-up: the wireless event
-// is auto-reset, so when the tray program waits on it too, a signal wakes
-// only one of the two.
+// How often watch re-reads the word.
 constexpr DWORD kWatchPollMs = 1000;
 
 int Fail(int code, const std::string& message) {
@@ -68,7 +66,7 @@ int RunStatus(const Command& c) {
 }
 
 // Sets the wireless event when some program waits on it (a running tray
-// program, rmctl watch), as the tray program does after its own switches.
+// program), as the tray program does after its own switches.
 void SignalWirelessEvent() {
   rm::UniqueHandle event(::OpenEventA(EVENT_MODIFY_STATE, FALSE, rm::kWirelessEventName));
   if (event) ::SetEvent(event.get());
@@ -118,27 +116,23 @@ Stamp Now() {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
 
+// Watch re-reads the word on a period of its own and waits on no shared
+// event: the wireless event is auto-reset, so a waiter here would take
+// signals that are meant for the tray program.
 int RunWatch(const Command& c) {
   Session s;
   if (int e = Connect(s)) return e;
   rm::UniqueHandle stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  rm::UniqueHandle wireless(::CreateEventA(nullptr, FALSE, FALSE, rm::kWirelessEventName));
-  if (!stop || !wireless) return Fail(kUnavailable, "the wireless event cannot be opened");
+  if (!stop) return Fail(kUnavailable, "cannot wait for Ctrl+C");
   g_stopEvent.store(stop.get());
   // A program started in a process group of its own ignores Ctrl+C until it
   // asks for it again.
   ::SetConsoleCtrlHandler(nullptr, FALSE);
   ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
 
-  const HRESULT relay = s.bridge.SetupEvents(1);
-  int result = kOk;
-  if (FAILED(relay)) {
-    result = Fail(kUnavailable, "the bridge does not relay the firmware's events: " + BridgeFailureText(relay));
-  }
   std::optional<rm::WirelessWord> last;
   bool readFailed = false;
-  const HANDLE waits[] = {stop.get(), wireless.get()};
-  while (result == kOk) {
+  do {
     rm::WirelessWord word{};
     std::uint32_t code = 0;
     const HRESULT hr = s.bridge.ReadWord(word, code);
@@ -152,12 +146,10 @@ int RunWatch(const Command& c) {
       last = word;
       WriteOut((c.json ? WatchJson(Now(), word) : WatchLine(Now(), word)) + "\n");
     }
-    if (::WaitForMultipleObjects(2, waits, FALSE, kWatchPollMs) == WAIT_OBJECT_0) break;
-  }
-  s.bridge.SetupEvents(0);
+  } while (::WaitForSingleObject(stop.get(), kWatchPollMs) == WAIT_TIMEOUT);
   ::SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
   g_stopEvent.store(nullptr);
-  return result;
+  return kOk;
 }
 
 // The bridge first: its activation starts the service, whose state and log

@@ -2,6 +2,7 @@
 
 #include <ole2.h>
 #include <process.h>
+#include <sddl.h>
 
 #include <memory>
 #include <new>
@@ -18,6 +19,25 @@ constexpr DWORD kBridgeContexts = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER |
                                   CLSCTX_REMOTE_SERVER;
 static_assert(kBridgeContexts == 0x17, "class contexts of the bridge activation");
 
+// The wireless event is shared by every session's tray program, the bridge
+// (SYSTEM) and rmctl: every interactive user may wait on it and set it, so
+// the tray program of a second session opens the event the first one made.
+constexpr char kWirelessEventSecurity[] = "D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100002;;;IU)";
+constexpr DWORD kWaitAndSet = SYNCHRONIZE | EVENT_MODIFY_STATE;
+static_assert(kWaitAndSet == 0x00100002, "the interactive users' access in the descriptor");
+
+HANDLE CreateOrOpenWirelessEvent() {
+  UniqueLocal descriptor;
+  ::ConvertStringSecurityDescriptorToSecurityDescriptorA(kWirelessEventSecurity, SDDL_REVISION_1, descriptor.put(),
+                                                         nullptr);
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
+  HANDLE event = ::CreateEventA(descriptor ? &attributes : nullptr, FALSE, FALSE, kWirelessEventName);
+  // An event that exists already is opened with all access, which only its
+  // maker has; the rest of us ask for what the watcher needs.
+  if (!event && ::GetLastError() == ERROR_ACCESS_DENIED) event = ::OpenEventA(kWaitAndSet, FALSE, kWirelessEventName);
+  return event;
+}
+
 struct WatcherArgument {
   RadioState* radios;
 };
@@ -28,13 +48,17 @@ unsigned __stdcall WatcherThread(void* parameter) {
   unsigned code = 0;
   try {
     RadioState* radios = argument ? argument->radios : nullptr;
-    if (!radios || !radios->wirelessEvent) {
+    if (!radios || !radios->wirelessEvent || !radios->switchSignal || !radios->stopSignal) {
       code = 6;
     } else {
-      // The stop request is tested after each Refresh: the wake-up that
-      // the stop causes still re-reads once.
+      // The stop comes first and through a signal of our own: another
+      // waiter on the shared event (a second session's tray program) may
+      // take any signal of that one. Our own switches, likewise, come
+      // through a signal of our own too.
+      const HANDLE waits[] = {radios->stopSignal.get(), radios->switchSignal.get(), radios->wirelessEvent.get()};
       while (radios->stopRequest.load() == 0) {
-        ::WaitForSingleObject(radios->wirelessEvent.get(), INFINITE);
+        const DWORD woken = ::WaitForMultipleObjects(3, waits, FALSE, INFINITE);
+        if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) break;
         radios->Refresh();
       }
     }
@@ -64,8 +88,15 @@ HRESULT SetupBridgeEvents(LONG flag) {
 }
 
 bool OpenEventAndStartRelay(RadioState& radios) {
-  radios.wirelessEvent.reset(::CreateEventA(nullptr, FALSE, FALSE, kWirelessEventName));
-  if (!radios.wirelessEvent) return false;
+  radios.wirelessEvent.reset(CreateOrOpenWirelessEvent());
+  radios.switchSignal.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  radios.stopSignal.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!radios.wirelessEvent || !radios.switchSignal || !radios.stopSignal) {
+    radios.wirelessEvent.reset();
+    radios.switchSignal.reset();
+    radios.stopSignal.reset();
+    return false;
+  }
   SetupBridgeEvents(1);
   return true;
 }
@@ -88,7 +119,7 @@ bool StartWatcherThread(RadioState& radios) {
 
 void StopWatcher(RadioState& radios) {
   radios.stopRequest.store(1);
-  if (radios.wirelessEvent) ::SetEvent(radios.wirelessEvent.get());
+  if (radios.stopSignal) ::SetEvent(radios.stopSignal.get());
   if (radios.watcherThread) {
     ::WaitForSingleObject(radios.watcherThread.get(), INFINITE);
     radios.watcherThread.reset();
@@ -96,6 +127,8 @@ void StopWatcher(RadioState& radios) {
   }
   SetupBridgeEvents(0);
   radios.wirelessEvent.reset();
+  radios.switchSignal.reset();
+  radios.stopSignal.reset();
 }
 
 }  // namespace rm

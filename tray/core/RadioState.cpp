@@ -65,6 +65,7 @@ bool RadioState::SwitchRadios(const SwitchRequest& request) {
   const HRESULT hr = client_.Call(kCmdWrite, kTypeWireless, static_cast<std::uint32_t>(request.size()), 0,
                                   &returnCode, request.data(), nullptr);
   if (hr != S_OK) return false;
+  if (switchSignal) ::SetEvent(switchSignal.get());
   if (wirelessEvent) ::SetEvent(wirelessEvent.get());
   return true;
 }

@@ -36,7 +36,9 @@ class RadioState : public RadioControl {
   HRESULT Refresh();
   // Main thread: sends the request; true when the firmware call returned
   // exactly S_OK. The flags follow only through the re-read that the
-  // signalled wireless event causes.
+  // signals cause: the shared wireless event, for every program that waits
+  // on it, and the watcher's own switch signal, which no other waiter can
+  // take.
   bool SwitchRadios(const SwitchRequest& request) override;
 
   // Consistent copies, safe on any thread.
@@ -49,7 +51,12 @@ class RadioState : public RadioControl {
   HWND TrayWindow() const { return trayWindow_.load(); }
 
   // The firmware event watcher's handles; it creates and closes them.
+  // wirelessEvent is the named event shared with the bridge and other
+  // programs; switchSignal (auto-reset) and stopSignal (manual-reset) are
+  // this process's own.
   UniqueHandle wirelessEvent;
+  UniqueHandle switchSignal;
+  UniqueHandle stopSignal;
   UniqueHandle watcherThread;
   DWORD watcherThreadId = 0;
   std::atomic<int> stopRequest{0};

@@ -81,10 +81,9 @@ bool WriteSettingsDword(const char* name, DWORD value) {
   return key && SetDword(key.get(), name, value);
 }
 
-bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const char* name, std::uint32_t value,
-                  StoreWhen when) {
+bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const char* name, std::uint32_t value) {
   const UniqueRegKey key = OpenSettingsKey();
-  if (!key || (when == StoreWhen::kChanged && settings.*member == value)) return false;
+  if (!key || settings.*member == value) return false;
   settings.*member = value;
   return SetDword(key.get(), name, value);
 }

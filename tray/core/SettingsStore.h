@@ -37,15 +37,10 @@ bool RereadChangedSettings(Settings& settings);
 // Writes one REG_DWORD value to the existing key (never creates it).
 bool WriteSettingsDword(const char* name, DWORD value);
 
-enum class StoreWhen {
-  kChanged,  // only a value that differs from the in-memory one
-  kAlways,   // keeps the registry in step with the in-memory value
-};
-
-// Opens the key (never creates it); when it opens, sets the in-memory
-// value and writes it (by `when`). Returns whether a value was written.
-bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const char* name, std::uint32_t value,
-                  StoreWhen when = StoreWhen::kChanged);
+// Opens the key (never creates it); when it opens and `value` differs from
+// the in-memory value, sets the in-memory value and writes it. Returns
+// whether a value was written.
+bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const char* name, std::uint32_t value);
 
 // Opens the key once (never creates it); when it opens, sets each value of
 // `writes` in memory and writes it. Returns whether the key opened; the

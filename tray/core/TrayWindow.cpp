@@ -190,10 +190,14 @@ void TrayWindow::ClosePropertiesWindow() {
   if (properties_) properties_->CloseFromOutside();
 }
 
+// The icon stays hidden until the user asks for it again (the settings
+// page, the applet), also when the setting cannot be stored: the process
+// keeps HideSysTray 1 whether or not the key opens.
 void TrayWindow::HideIconForGood() {
   ClosePropertiesWindow();
   icon_.Hide();
-  StoreSetting(AppSettings(), &Settings::hideSysTray, kHideSysTray, 1, StoreWhen::kAlways);
+  AppSettings().hideSysTray = 1;
+  WriteSettingsDword(kHideSysTray, 1);
 }
 
 void TrayWindow::EndProgram() {

@@ -1,10 +1,12 @@
 // rmtray.exe's icon in the real notification area of the test prefix's
 // taskbar: its first display, tooltip, image and balloons, the menu's
 // switches through the firmware stand-in, the settings-changed message, the
-// hide command, a new taskbar, stray keys, and the bridge's relay requests.
+// hide command (also without the settings key), a new taskbar, stray keys,
+// and the bridge's relay requests.
 #include <chrono>
 
 #include "tests/system/bridge/BridgeHarness.h"
+#include "tests/system/tray/PropertiesDriver.h"
 #include "tests/system/tray/TrayIconFixture.h"
 
 namespace {
@@ -84,6 +86,27 @@ TEST_F(TrayIconSystem, TheSettingsMessageTheHideCommandANewTaskbarAndStrayKeys) 
   BroadcastSettingsChanged();
   EXPECT_TRUE(WaitForTip(kBothOn));
   EXPECT_TRUE(WaitForImage(kOn));
+
+  // With the settings key gone, command 106 hides the icon all the same, and
+  // it stays hidden through a new taskbar, the properties window's close and
+  // a settings message that finds no key; the change that follows them all
+  // shows on the hidden icon. A stored 0 shows it again.
+  traytest::DeleteSettingsKey();
+  ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);
+  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/true));
+  ::PostMessageA(window_, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  ::PostMessageA(window_, ::RegisterWindowMessageA(traytest::kOpenStatusPageMessage), 0, 0);
+  const HWND props = traytest::WaitForPropertiesWindow(tray_.id());
+  ASSERT_NE(props, nullptr);
+  ::PostMessageA(props, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindow(props); }));
+  BroadcastSettingsChanged();
+  ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(105, 0), 0);  // all off
+  EXPECT_TRUE(WaitForTip(kBothOff, /*hidden=*/true));
+  EXPECT_FALSE(traytest::ReadSetting("HideSysTray").exists);
+  ASSERT_TRUE(traytest::WriteSettingDword("HideSysTray", 0));
+  BroadcastSettingsChanged();
+  EXPECT_TRUE(WaitForTip(kBothOff));
   EndPromptly();
 }
 

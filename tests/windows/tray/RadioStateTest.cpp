@@ -129,14 +129,16 @@ TEST_F(RadioStateTest, AFailedRefreshChangesNothingAndPostsNothing) {
   EXPECT_EQ(radios->ChangeKind(), rm::kChangeButton);
 }
 
-TEST_F(RadioStateTest, SwitchSignalsTheWirelessEventAndTheReReadFollows) {
+TEST_F(RadioStateTest, SwitchSignalsTheWirelessEventAndTheWatcherAndTheReReadFollows) {
   auto radios = Probed();
   radios->wirelessEvent.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  radios->switchSignal.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
   const rm::RadioFlags before = radios->Flags();
   ASSERT_EQ(before.bluetoothOn, 1) << "profile both starts with Bluetooth on";
 
   EXPECT_TRUE(radios->SwitchRadios(rm::AllRadiosOffRequest()));
   EXPECT_EQ(::WaitForSingleObject(radios->wirelessEvent.get(), 0), WAIT_OBJECT_0);
+  EXPECT_EQ(::WaitForSingleObject(radios->switchSignal.get(), 0), WAIT_OBJECT_0);
   // The switch alone does not touch the flags.
   EXPECT_EQ(radios->Flags().bluetoothOn, 1);
   EXPECT_EQ(radios->Refresh(), S_OK);
@@ -151,12 +153,15 @@ TEST_F(RadioStateTest, SwitchSignalsTheWirelessEventAndTheReReadFollows) {
 TEST_F(RadioStateTest, AFailedSwitchDoesNotSignal) {
   auto radios = Probed();
   radios->wirelessEvent.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  radios->switchSignal.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
   Tool("fault getmethod on");
   EXPECT_FALSE(radios->SwitchRadios(rm::AllRadiosOffRequest()));
   EXPECT_EQ(::WaitForSingleObject(radios->wirelessEvent.get(), 0), WAIT_TIMEOUT);
+  EXPECT_EQ(::WaitForSingleObject(radios->switchSignal.get(), 0), WAIT_TIMEOUT);
   // Without a wireless event a switch still reaches the firmware.
   Tool("fault clear");
   radios->wirelessEvent.reset();
+  radios->switchSignal.reset();
   EXPECT_TRUE(radios->SwitchRadios(rm::AllRadiosOffRequest()));
   EXPECT_EQ(radios->Refresh(), S_OK);
   EXPECT_EQ(radios->Flags().bluetoothOn, 0);
