@@ -7,10 +7,9 @@
 namespace relaytest {
 namespace {
 
+using traytest::kBothDisabled;
 using traytest::kBothOn;
-
-const wchar_t kBothDisabled[] = L"        WLAN  : Disabled\nBluetooth\u00AE : Disabled";
-const wchar_t kWlanDisabledBtOn[] = L"        WLAN  : Disabled\nBluetooth\u00AE : On";
+using traytest::kWlanDisabledBtOn;
 
 class TrayRelay : public TrayWithBridge {
  protected:

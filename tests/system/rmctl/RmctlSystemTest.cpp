@@ -336,7 +336,7 @@ TEST_F(RmctlSystem, WatchAndRmtrayBothSeeEveryPressAndCommandOneEndsRmtrayEachTi
       return relaytest::LogMessages("vtqSetupWmiEvents returns: 0x00000000").size() == 2u * round + 1;
     }, 30000));
     const bool offBefore = round % 2 == 1;
-    ASSERT_TRUE(WaitForTip(offBefore ? traytest::kBothOff : traytest::kBothOn));
+    ASSERT_TRUE(WaitForTip(offBefore ? traytest::kBothDisabled : traytest::kBothOn));
     if (round == 10) {
       rm::UniqueHandle event(::OpenEventA(READ_CONTROL, FALSE, "Global\\VtqWmiBiosWirelessEvent"));
       ASSERT_TRUE(event);
@@ -347,7 +347,7 @@ TEST_F(RmctlSystem, WatchAndRmtrayBothSeeEveryPressAndCommandOneEndsRmtrayEachTi
     ::Sleep(300);
     const std::size_t printed = Count(watch.Out(), words[offBefore ? 0 : 1]);
     ASSERT_TRUE(Fwsim("button"));
-    EXPECT_TRUE(WaitForTip(offBefore ? traytest::kBothOn : traytest::kBothOff));
+    EXPECT_TRUE(WaitForTip(offBefore ? traytest::kBothOn : traytest::kBothDisabled));
     EXPECT_TRUE(WaitFor([&] { return Count(watch.Out(), words[offBefore ? 0 : 1]) == printed + 1; })) << watch.Out();
     EndPromptly();
   }

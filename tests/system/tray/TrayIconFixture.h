@@ -17,6 +17,8 @@ inline constexpr wchar_t kBothOn[] = L"        WLAN  : On\nBluetooth\u00AE : On"
 inline constexpr wchar_t kWlanOnBtOff[] = L"        WLAN  : On\nBluetooth\u00AE : Off";
 inline constexpr wchar_t kWlanOffBtOn[] = L"        WLAN  : Off\nBluetooth\u00AE : On";
 inline constexpr wchar_t kBothOff[] = L"        WLAN  : Off\nBluetooth\u00AE : Off";
+inline constexpr wchar_t kBothDisabled[] = L"        WLAN  : Disabled\nBluetooth\u00AE : Disabled";
+inline constexpr wchar_t kWlanDisabledBtOn[] = L"        WLAN  : Disabled\nBluetooth\u00AE : On";
 enum Image { kOff = 0, kOn = 1 };  // icons 202 and 203
 
 inline bool WlanOn(DWORD word) { return (word >> 8) & 1; }
