@@ -1,24 +1,38 @@
 #include "tray/windows/DialogFrame.h"
 
+#include "tray/windows/FrameRules.h"
+
 namespace rm {
+namespace {
+
+FrameRect FromRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// The work area of the monitor that `window` is on (or nearest to); the
+// primary monitor's when that cannot be read.
+RECT WorkAreaOf(HWND window) {
+  RECT work = {};
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  const HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+  if (monitor && ::GetMonitorInfoA(monitor, &info)) return info.rcWork;
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+}  // namespace
 
 void CentreOverOwner(HWND window) {
-  RECT work = {};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  RECT around = work;
+  // The owner's monitor decides, also for a hidden or minimised owner; a
+  // window without owner stays on the monitor it was created on.
   const HWND owner = ::GetWindow(window, GW_OWNER);
+  const RECT work = WorkAreaOf(owner ? owner : window);
+  RECT around = work;
   if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &around);
   RECT own = {};
   ::GetWindowRect(window, &own);
-  const LONG width = own.right - own.left;
-  const LONG height = own.bottom - own.top;
-  LONG x = around.left + (around.right - around.left - width) / 2;
-  LONG y = around.top + (around.bottom - around.top - height) / 2;
-  if (x + width > work.right) x = work.right - width;
-  if (y + height > work.bottom) y = work.bottom - height;
-  if (x < work.left) x = work.left;
-  if (y < work.top) y = work.top;
-  ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const FramePosition p = CentredPosition(FromRect(own), FromRect(around), FromRect(work));
+  ::SetWindowPos(window, nullptr, static_cast<int>(p.x), static_cast<int>(p.y), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WindowIcons::Set(HWND window, HINSTANCE instance, int iconId) {

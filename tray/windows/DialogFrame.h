@@ -10,8 +10,10 @@
 namespace rm {
 
 // Centres `window` over its owner when the owner is visible and not
-// minimised, otherwise over the desktop work area, and moves it back inside
-// the work area where it would stick out.
+// minimised, otherwise over the work area, and moves it back inside the
+// work area where it would stick out. The work area is that of the owner's
+// monitor (of the window's own without an owner), so a window opens on the
+// monitor of the window it belongs to.
 void CentreOverOwner(HWND window);
 
 // The large (SM_CXICON) and small (SM_CXSMICON) icon of a window, loaded

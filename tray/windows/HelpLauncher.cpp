@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 #include "common/win/Resource.h"
 
@@ -18,9 +19,9 @@ constexpr WORD kHtmlHelpOrdinal = 14;
 constexpr char kControlServerKey[] = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 constexpr DWORD kMaxPathBytes = 260;
 
-// The process-wide binding; the library stays loaded for the process. It is
-// made on a viewer thread while the main thread waits for that thread's
-// answer, so only one thread touches it at a time.
+// The process-wide binding; the library stays loaded for the process.
+// Viewer threads make it, one at a time.
+std::mutex bindingLock;
 HMODULE helpLibrary = nullptr;
 HtmlHelpFunction htmlHelp = nullptr;
 std::atomic<bool> bindingFailed{false};
@@ -49,7 +50,8 @@ HMODULE LoadRegisteredControl() noexcept {
   return ::LoadLibraryA(path);
 }
 
-HtmlHelpFunction BindHtmlHelp() noexcept {
+HtmlHelpFunction BindHtmlHelp() {
+  const std::lock_guard<std::mutex> guard(bindingLock);
   if (htmlHelp || bindingFailed) return htmlHelp;
   HMODULE library = LoadRegisteredControl();
   if (!library) library = ::LoadLibraryA("hhctrl.ocx");
@@ -67,78 +69,146 @@ HtmlHelpFunction BindHtmlHelp() noexcept {
   return htmlHelp;
 }
 
-// The viewer hosts a browser control, which needs a single-threaded
-// apartment; the tray program's main thread is in the multithreaded one. So
-// each viewer gets a thread of its own that opens it and runs its messages
-// until it is gone. The request is shared, so a caller that stops waiting
-// leaves the thread nothing dangling.
+constexpr UINT kPreTranslateMessage = 0xFD;  // HH_PRETRANSLATEMESSAGE
+
+}  // namespace
+
+// One opening, shared by the caller's thread and the viewer thread, so that
+// neither leaves the other anything dangling.
 struct HelpRequest {
-  HWND caller = nullptr;
+  explicit HelpRequest(HWND c) : caller(c) {}
+  const HWND caller;
+  std::mutex lock;  // guards the members below
+  bool answered = false;
+  bool givenUp = false;  // the caller closed before the answer
   HWND viewer = nullptr;
-  UniqueHandle opened;  // set once `viewer` holds the answer
 };
 
-constexpr UINT kPreTranslateMessage = 0xFD;  // HH_PRETRANSLATEMESSAGE
-constexpr DWORD kOpenTimeoutMs = 30000;
+namespace {
 
-DWORD WINAPI ViewerThread(void* parameter) noexcept {
-  const std::unique_ptr<std::shared_ptr<HelpRequest>> owned(static_cast<std::shared_ptr<HelpRequest>*>(parameter));
-  const std::shared_ptr<HelpRequest> request = *owned;
-  const HRESULT ole = ::OleInitialize(nullptr);
-  const HtmlHelpFunction function = BindHtmlHelp();
-  const HWND viewer = function ? function(request->caller, kHelpTopic, kDisplayTopic, 0) : nullptr;
-  request->viewer = viewer;
-  ::SetEvent(request->opened.get());
-  while (viewer && ::IsWindow(viewer)) {
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+// The viewer's messages, until it is gone or the thread is told to quit.
+// Sent messages are handled inside PeekMessageW, so the loop also sees a
+// viewer closed by one.
+void RunViewer(HtmlHelpFunction function, HWND viewer) noexcept {
+  while (::IsWindow(viewer)) {
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) break;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return;
       if (function(nullptr, nullptr, kPreTranslateMessage, reinterpret_cast<DWORD_PTR>(&msg))) continue;
       ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
+      ::DispatchMessageW(&msg);
     }
   }
-  if (SUCCEEDED(ole)) ::OleUninitialize();
+}
+
+DWORD WINAPI ViewerThread(void* parameter) noexcept {
+  try {
+    const std::unique_ptr<std::shared_ptr<HelpRequest>> owned(static_cast<std::shared_ptr<HelpRequest>*>(parameter));
+    const std::shared_ptr<HelpRequest> request = *owned;
+    const HRESULT ole = ::OleInitialize(nullptr);
+    const HtmlHelpFunction function = BindHtmlHelp();
+    const HWND viewer = function ? function(request->caller, kHelpTopic, kDisplayTopic, 0) : nullptr;
+    bool givenUp = false;
+    {
+      const std::lock_guard<std::mutex> guard(request->lock);
+      request->viewer = viewer;
+      request->answered = true;
+      givenUp = request->givenUp;
+    }
+    if (viewer) {
+      if (givenUp) ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+      RunViewer(function, viewer);
+      // Told to quit with the viewer still open: it goes before the
+      // apartment it lives in.
+      if (::IsWindow(viewer) && ::GetWindowThreadProcessId(viewer, nullptr) == ::GetCurrentThreadId()) {
+        ::DestroyWindow(viewer);
+      }
+    }
+    if (SUCCEEDED(ole)) ::OleUninitialize();
+  } catch (...) {
+  }
   return 0;
 }
 
-// Waits for the viewer thread's answer, handling the messages that other
-// threads send to this one's windows meanwhile: the viewer's owner is ours.
-bool WaitForViewer(HANDLE opened) noexcept {
-  const ULONGLONG deadline = ::GetTickCount64() + kOpenTimeoutMs;
+// Waits until `thread` ends or `deadline` passes, handling the messages that
+// other threads send to this one's windows meanwhile: the viewer's owner is
+// ours.
+void WaitForThread(HANDLE thread, ULONGLONG deadline) noexcept {
   for (;;) {
     const ULONGLONG now = ::GetTickCount64();
-    if (now >= deadline) return false;
-    const DWORD wait = ::MsgWaitForMultipleObjects(1, &opened, FALSE, static_cast<DWORD>(deadline - now),
-                                                   QS_SENDMESSAGE);
-    if (wait == WAIT_OBJECT_0) return true;
-    if (wait != WAIT_OBJECT_0 + 1) return false;
+    if (now >= deadline) return;
+    const DWORD wait =
+        ::MsgWaitForMultipleObjectsEx(1, &thread, static_cast<DWORD>(deadline - now), QS_SENDMESSAGE, 0);
+    if (wait != WAIT_OBJECT_0 + 1) return;
     MSG msg;
-    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
 }
 
 }  // namespace
 
-void ShowHelp(HWND caller, HWND* viewer) noexcept {
-  if (!viewer) return;
-  if (*viewer && ::IsWindow(*viewer)) return;
-  *viewer = nullptr;
+HelpViewer::~HelpViewer() { Close(); }
+
+bool HelpViewer::Opening() const noexcept {
+  if (!request_) return false;
+  try {
+    const std::lock_guard<std::mutex> guard(request_->lock);
+    return !request_->answered;
+  } catch (...) {
+    return false;
+  }
+}
+
+HWND HelpViewer::Window() const noexcept {
+  if (!request_) return nullptr;
+  HWND viewer = nullptr;
+  try {
+    const std::lock_guard<std::mutex> guard(request_->lock);
+    viewer = request_->viewer;
+  } catch (...) {
+    return nullptr;
+  }
+  return viewer && ::IsWindow(viewer) ? viewer : nullptr;
+}
+
+void HelpViewer::Show(HWND caller) noexcept {
+  if (Opening() || Window()) return;
+  // The last viewer is gone; its thread, if still ending, ends by itself.
+  request_.reset();
+  thread_.reset();
   if (bindingFailed) return;
   try {
-    auto request = std::make_shared<HelpRequest>();
-    request->caller = caller;
-    request->opened.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!request->opened) return;
+    auto request = std::make_shared<HelpRequest>(caller);
     auto parameter = std::make_unique<std::shared_ptr<HelpRequest>>(request);
-    const UniqueHandle thread(::CreateThread(nullptr, 0, &ViewerThread, parameter.get(), 0, nullptr));
+    UniqueHandle thread(::CreateThread(nullptr, 0, &ViewerThread, parameter.get(), 0, nullptr));
     if (!thread) return;
     parameter.release();  // the thread owns it now
-    if (WaitForViewer(request->opened.get())) *viewer = request->viewer;
+    request_ = std::move(request);
+    thread_ = std::move(thread);
   } catch (...) {
-    *viewer = nullptr;
   }
+}
+
+void HelpViewer::Close() noexcept {
+  if (!request_) return;
+  const ULONGLONG deadline = ::GetTickCount64() + kHelpCloseWaitMs;
+  HWND viewer = nullptr;
+  try {
+    const std::lock_guard<std::mutex> guard(request_->lock);
+    request_->givenUp = true;
+    viewer = request_->viewer;
+  } catch (...) {
+  }
+  // Sent, not posted, so that it is handled before this returns; bounded,
+  // since the viewer's thread may hang.
+  DWORD_PTR answer = 0;
+  if (viewer && ::IsWindow(viewer)) {
+    ::SendMessageTimeoutW(viewer, WM_CLOSE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kHelpCloseWaitMs, &answer);
+  }
+  if (thread_) WaitForThread(thread_.get(), deadline);
+  thread_.reset();
+  request_.reset();
 }
 
 }  // namespace rm

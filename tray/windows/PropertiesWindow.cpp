@@ -4,7 +4,6 @@
 
 #include "tray/core/SettingsStore.h"
 #include "tray/res/resource.h"
-#include "tray/windows/HelpLauncher.h"
 #include "tray/windows/Notices.h"
 
 namespace rm {
@@ -59,7 +58,7 @@ BOOL PropertiesWindow::OnInitDialog() {
 
   const HWND settingsWindow = settingsPage_.Create(hwnd());
   statusPageWindow_ = nullptr;
-  helpViewer_ = nullptr;
+  helpViewer_.Close();
   if (StatusPage* page = PageForLayout(StatusLayoutId(radios_.Flags(), settings_.hideBiosSettings))) {
     statusPageWindow_ = page->Create(hwnd(), radios_);
   }
@@ -73,6 +72,13 @@ BOOL PropertiesWindow::OnInitDialog() {
 }
 
 bool PropertiesWindow::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, INT_PTR* /*result*/) {
+  // However the window ends (OK, Close, a close from outside, the program's
+  // end), its viewer goes with it: the viewer lives on a thread of its own,
+  // and a window owned across threads outlives its owner.
+  if (msg == WM_DESTROY) {
+    helpViewer_.Close();
+    return false;
+  }
   if (msg == WM_NOTIFY && lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header->idFrom == IDC_PROPS_TAB && header->code == static_cast<UINT>(TCN_SELCHANGE)) {
@@ -109,11 +115,11 @@ bool PropertiesWindow::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
       ::EndDialog(hwnd(), kPropsOk);
       return true;
     case IDCANCEL:
-      CloseWithViewer();
+      helpViewer_.Close();
       ::EndDialog(hwnd(), kPropsClosed);
       return true;
     case IDC_PROPS_HELP:
-      ShowHelp(hwnd(), &helpViewer_);
+      helpViewer_.Show(hwnd());
       return true;
     default:
       return false;
@@ -127,11 +133,6 @@ void PropertiesWindow::Apply() {
   if (!settingsPage_.hwnd()) return;
   settingsPage_.ReadChecks(pendingSettings_);
   StoreSettings(settings_, ChangedSettings(settings_, pendingSettings_));
-}
-
-void PropertiesWindow::CloseWithViewer() {
-  if (helpViewer_ && ::IsWindow(helpViewer_)) ::SendMessageA(helpViewer_, WM_CLOSE, 0, 0);
-  helpViewer_ = nullptr;
 }
 
 }  // namespace rm

@@ -14,6 +14,7 @@
 #include "tray/core/SettingsRules.h"
 #include "tray/windows/Dialog.h"
 #include "tray/windows/DialogFrame.h"
+#include "tray/windows/HelpLauncher.h"
 #include "tray/windows/PageTabHost.h"
 #include "tray/windows/SettingsPage.h"
 #include "tray/windows/StatusPage.h"
@@ -44,7 +45,6 @@ class PropertiesWindow : public Dialog {
  private:
   void OnTabSelected(int index);
   void Apply();
-  void CloseWithViewer();
   StatusPage* PageForLayout(int layoutId);
 
   HINSTANCE instance_;
@@ -55,7 +55,9 @@ class PropertiesWindow : public Dialog {
   HWND secondButton_ = nullptr;
   HWND helpButton_ = nullptr;
   HWND statusPageWindow_ = nullptr;
-  HWND helpViewer_ = nullptr;
+  // The viewer opened by Help, owned by this window (its caller) and closed
+  // with it.
+  HelpViewer helpViewer_;
   StatusPage statusPages_[6];
   SettingsPage settingsPage_;
   std::uint32_t pendingSettings_[kPageSettingCount] = {};

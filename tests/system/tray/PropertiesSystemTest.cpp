@@ -225,21 +225,74 @@ TEST_F(PropertiesSystem, TheStatusPageSwitchesTheRadiosAndFollowsTheFirmware) {
   bridgetest::RemoveBridgeService();
 }
 
-// "SHOWSTATUS" opens the window once the icon is there.
-TEST_F(PropertiesSystem, ShowStatusOpensTheWindowAndHelpOpensOneViewerThatCloseCloses) {
+// "SHOWSTATUS" opens the window once the icon is there. Help opens one
+// viewer, owned by the window, and however the window closes (Close, OK, the
+// settings-changed message, command 106, the program's end) the viewer goes
+// with it; the next opening's Help shows one viewer again.
+TEST_F(PropertiesSystem, ShowStatusOpensTheWindowAndHelpOpensOneViewerThatGoesWithTheWindow) {
   StartWithIcon(/*hidden=*/false, "SHOWSTATUS");
   HWND props = WaitForPropertiesWindow(tray_.id());
   ASSERT_NE(props, nullptr);
   EXPECT_EQ(SelectedTab(props), 0);
-  Click(props, kHelp);
-  ASSERT_TRUE(WaitFor([&] { return CountProcessWindows(tray_.id(), "HH Parent") == 1; }));
-  Click(props, kHelp);
-  EXPECT_EQ(CountProcessWindows(tray_.id(), "HH Parent"), 1);
-  EXPECT_EQ(PropertiesWindows(), 1);
+  auto viewers = [&] { return CountProcessWindows(tray_.id(), "HH Parent"); };
+  // Help twice at once (the second press while the first is opening) and
+  // once more with the viewer open: one viewer, owned by the window.
+  auto openHelp = [&] {
+    Click(props, kHelp);
+    Click(props, kHelp);
+    if (!WaitFor([&] { return viewers() == 1; })) return HWND{};
+    Click(props, kHelp);
+    const HWND viewer = WaitForProcessWindow(tray_.id(), "HH Parent", nullptr, /*visible=*/true, 1000);
+    EXPECT_EQ(::GetWindow(viewer, GW_OWNER), props);
+    EXPECT_EQ(viewers(), 1);
+    EXPECT_EQ(PropertiesWindows(), 1);
+    return viewer;
+  };
+  auto viewerGoesWith = [&](HWND viewer) {
+    EXPECT_TRUE(WaitForWindowGone(props));
+    EXPECT_TRUE(WaitForWindowGone(viewer));
+    EXPECT_EQ(viewers(), 0);
+  };
+
+  HWND viewer = openHelp();
+  ASSERT_NE(viewer, nullptr);
   Click(props, kSecond);
-  ASSERT_TRUE(WaitForWindowGone(props));
-  EXPECT_TRUE(WaitFor([&] { return CountProcessWindows(tray_.id(), "HH Parent") == 0; }));
+  viewerGoesWith(viewer);
+
+  // OK on the settings tab.
+  props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  viewer = openHelp();
+  ASSERT_NE(viewer, nullptr);
+  ASSERT_TRUE(SelectTab(props, 1));
+  Click(props, kOk);
+  viewerGoesWith(viewer);
+
+  // Another program's settings message.
+  props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  viewer = openHelp();
+  ASSERT_NE(viewer, nullptr);
+  BroadcastSettingsChanged();
+  viewerGoesWith(viewer);
+
+  // The hide command; the icon is hidden and HideSysTray stored.
+  props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  viewer = openHelp();
+  ASSERT_NE(viewer, nullptr);
+  ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);
+  viewerGoesWith(viewer);
+  EXPECT_TRUE(WaitForHidden(true));
+  EXPECT_EQ(ReadSetting("HideSysTray").AsDword(), 1u);
+
+  // Command 1 with the window and its viewer open ends the program.
+  props = OpenByMessage();
+  ASSERT_NE(props, nullptr);
+  viewer = openHelp();
+  ASSERT_NE(viewer, nullptr);
   EndWithCommandOne(tray_, window_);
+  EXPECT_FALSE(::IsWindow(viewer));
 }
 
 }  // namespace

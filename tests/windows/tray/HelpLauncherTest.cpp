@@ -1,5 +1,7 @@
-// ShowHelp under Wine: one help viewer on the product's help file per caller
-// until the user closes it, and nothing at all without the HTML Help control.
+// HelpViewer under Wine: one help viewer on the product's help file per
+// caller, opened on a thread of its own without holding the caller's thread,
+// until it is closed; closing ends its thread too; nothing at all without the
+// HTML Help control.
 //
 // Wine's viewer finds a bare file name only in the current directory and in
 // C:\windows\help (not beside the program), so the tests run with the folder
@@ -82,6 +84,19 @@ bool PumpUntil(const std::function<bool()>& condition) {
     return condition();
   });
 }
+
+// The viewer thread's answer (the viewer, or null), with this thread's
+// messages dispatched meanwhile.
+HWND Answer(const rm::HelpViewer& help) {
+  EXPECT_TRUE(PumpUntil([&] { return !help.Opening(); }));
+  return help.Window();
+}
+
+// The thread that runs `viewer`, opened to wait for its end.
+rm::UniqueHandle ThreadOf(HWND viewer) {
+  return rm::UniqueHandle(::OpenThread(SYNCHRONIZE, FALSE, ::GetWindowThreadProcessId(viewer, nullptr)));
+}
+bool Ended(const rm::UniqueHandle& thread) { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; }
 
 // The HTML Help control's registration (the default value of its
 // InprocServer32 key), removed for the object's lifetime. The key belongs to
@@ -169,49 +184,86 @@ class HelpLauncherTest : public ::testing::Test {
   char savedDirectory_[MAX_PATH] = {};
 };
 
-TEST_F(HelpLauncherTest, OneViewerUntilTheUserClosesItThenANewOne) {
+TEST_F(HelpLauncherTest, OneViewerOnAThreadOfItsOwnUntilItIsClosedThenANewOne) {
   EXPECT_STREQ(rm::kHelpTopic, "zarn_Radio_Minder_Help.chm::/WhatIs.htm");
   ASSERT_NE(::GetFileAttributesA(traytest::BuildPath("tray/zarn_Radio_Minder_Help.chm").c_str()),
             INVALID_FILE_ATTRIBUTES);
+  rm::HelpViewer help;
+  EXPECT_FALSE(help.Opening());
+  EXPECT_EQ(help.Window(), nullptr);
 
-  // While the kept handle is a live window, Help calls nothing.
-  HWND viewer = caller_;
-  rm::ShowHelp(caller_, &viewer);
-  EXPECT_EQ(viewer, caller_);
-  EXPECT_TRUE(Viewers().empty());
-
-  viewer = nullptr;
-  rm::ShowHelp(caller_, &viewer);
+  // Help returns before the viewer is there; a second press meanwhile
+  // starts nothing.
+  help.Show(caller_);
+  EXPECT_TRUE(help.Opening());
+  EXPECT_EQ(help.Window(), nullptr);
+  help.Show(caller_);
+  const HWND viewer = Answer(help);
   ASSERT_NE(viewer, nullptr);
+  EXPECT_FALSE(help.Opening());
   EXPECT_EQ(ClassOf(viewer), kViewerClass);
   EXPECT_EQ(traytest::WindowText(viewer), "Zarn Radio Minder Help");
   EXPECT_EQ(::GetWindow(viewer, GW_OWNER), caller_);
+  EXPECT_NE(::GetWindowThreadProcessId(viewer, nullptr), ::GetCurrentThreadId());
   EXPECT_EQ(Viewers(), std::vector<HWND>{viewer});
   const std::vector<std::string> contents = {"What is the Zarn Radio Minder?", "The tray icon and its menu",
                                              "The Wireless Status page", "The Properties page",
                                              "Settings in Control Panel"};
   EXPECT_EQ(ContentsOf(viewer), contents);
 
-  // A second press while it is open changes nothing. (Wine's viewer answers
-  // a second call for the same file with the same window, so the rule is
-  // also checked below with a kept handle that is some other live window.)
-  const HWND first = viewer;
-  rm::ShowHelp(caller_, &viewer);
-  EXPECT_EQ(viewer, first);
-  EXPECT_EQ(Viewers(), std::vector<HWND>{first});
-  rm::ShowHelp(caller_, nullptr);
-  EXPECT_EQ(Viewers(), std::vector<HWND>{first});
-
-  // The user closes it; the kept handle is stale and the next press opens a
-  // new viewer.
-  ::SendMessageA(first, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(first) && Viewers().empty(); }));
-  rm::ShowHelp(caller_, &viewer);
-  ASSERT_NE(viewer, nullptr);
-  EXPECT_TRUE(::IsWindow(viewer));
-  EXPECT_EQ(ClassOf(viewer), kViewerClass);
-  EXPECT_EQ(traytest::WindowText(viewer), "Zarn Radio Minder Help");
+  // A press while it is open changes nothing.
+  help.Show(caller_);
+  EXPECT_FALSE(help.Opening());
+  EXPECT_EQ(help.Window(), viewer);
   EXPECT_EQ(Viewers(), std::vector<HWND>{viewer});
+
+  // The user closes it: its thread ends, and the next press opens a new
+  // viewer on a new thread.
+  rm::UniqueHandle thread = ThreadOf(viewer);
+  ASSERT_TRUE(thread);
+  ::PostMessageW(viewer, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Ended(thread); }));
+  EXPECT_FALSE(::IsWindow(viewer));
+  EXPECT_EQ(help.Window(), nullptr);
+  EXPECT_TRUE(Viewers().empty());
+  help.Show(caller_);
+  const HWND second = Answer(help);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(ClassOf(second), kViewerClass);
+  EXPECT_EQ(traytest::WindowText(second), "Zarn Radio Minder Help");
+  EXPECT_EQ(::GetWindow(second, GW_OWNER), caller_);
+  EXPECT_EQ(Viewers(), std::vector<HWND>{second});
+
+  // Close returns with the viewer and its thread gone.
+  thread = ThreadOf(second);
+  ASSERT_TRUE(thread);
+  help.Close();
+  EXPECT_FALSE(::IsWindow(second));
+  EXPECT_TRUE(Ended(thread));
+  EXPECT_EQ(help.Window(), nullptr);
+  EXPECT_TRUE(Viewers().empty());
+
+  // Closed while the opening is in flight: the viewer thread closes the
+  // viewer it gets, and Help opens a new one afterwards.
+  help.Show(caller_);
+  EXPECT_TRUE(help.Opening());
+  help.Close();
+  EXPECT_FALSE(help.Opening());
+  EXPECT_EQ(help.Window(), nullptr);
+  EXPECT_TRUE(Viewers().empty());
+  help.Show(caller_);
+  const HWND third = Answer(help);
+  ASSERT_NE(third, nullptr);
+  EXPECT_EQ(Viewers(), std::vector<HWND>{third});
+
+  // WM_QUIT to the viewer's thread ends it, and the viewer with it.
+  thread = ThreadOf(third);
+  ASSERT_TRUE(thread);
+  ASSERT_TRUE(::PostThreadMessageW(::GetWindowThreadProcessId(third, nullptr), WM_QUIT, 0, 0));
+  ASSERT_TRUE(PumpUntil([&] { return Ended(thread); }));
+  EXPECT_FALSE(::IsWindow(third));
+  EXPECT_EQ(help.Window(), nullptr);
+  EXPECT_TRUE(Viewers().empty());
 }
 
 // Without the control every press leaves no viewer and a null handle, with
@@ -221,13 +273,11 @@ TEST_F(HelpLauncherTest, OneViewerUntilTheUserClosesItThenANewOne) {
 // child, since the binding is made once per process.
 TEST_F(HelpLauncherTest, WithoutTheControlHelpDoesNothing) {
   if (std::getenv(kWithoutControlMarker)) {
-    const HWND noWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0));
-    HWND viewer = noWindow;
-    rm::ShowHelp(caller_, &viewer);
-    EXPECT_EQ(viewer, nullptr);
-    viewer = noWindow;
-    rm::ShowHelp(caller_, &viewer);
-    EXPECT_EQ(viewer, nullptr);
+    rm::HelpViewer help;
+    help.Show(caller_);
+    EXPECT_EQ(Answer(help), nullptr);
+    help.Show(caller_);
+    EXPECT_EQ(Answer(help), nullptr);
     EXPECT_TRUE(Viewers().empty());
 
     // The control becomes loadable; the failed binding is not retried.
@@ -235,8 +285,9 @@ TEST_F(HelpLauncherTest, WithoutTheControlHelpDoesNothing) {
     const HMODULE control = ::LoadLibraryA(kControlName);
     ASSERT_NE(control, nullptr);
     ::FreeLibrary(control);
-    rm::ShowHelp(caller_, &viewer);
-    EXPECT_EQ(viewer, nullptr);
+    help.Show(caller_);
+    EXPECT_FALSE(help.Opening());
+    EXPECT_EQ(Answer(help), nullptr);
     EXPECT_TRUE(Viewers().empty());
     return;
   }
@@ -248,9 +299,9 @@ TEST_F(HelpLauncherTest, WithoutTheControlHelpDoesNothing) {
   EXPECT_EQ(RunWithoutControl("WithoutTheControlHelpDoesNothing"), 0) << "registration in place";
 
   // The registration is back, and this process gets a viewer.
-  HWND viewer = nullptr;
-  rm::ShowHelp(caller_, &viewer);
-  EXPECT_NE(viewer, nullptr);
+  rm::HelpViewer help;
+  help.Show(caller_);
+  EXPECT_NE(Answer(help), nullptr);
 }
 
 }  // namespace
