@@ -115,15 +115,17 @@ function(rm_unit_test name)
   gtest_discover_tests(${name} TEST_PREFIX "unit." PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# rm_wine_test(name SOURCES... LIBS libs... [KIND windows|system] [TIMEOUT s]):
-# a Windows GoogleTest program run under wine64, 180 s per test unless told.
+# rm_wine_test(name SOURCES... LIBS libs... [KIND windows|system] [TIMEOUT s]
+#              [ENVIRONMENT VAR=value...]):
+# a Windows GoogleTest program run under wine64, 180 s per test unless told;
+# ENVIRONMENT reaches Wine (LC_ALL sets the program's ANSI code page).
 # All Wine tests of a build tree share one prefix (its registry, named
 # objects and desktop), so they never run at the same time.
 function(rm_wine_test name)
   if(NOT (WIN32 AND RM_WINE_TESTS))
     return()
   endif()
-  cmake_parse_arguments(T "" "KIND;TIMEOUT" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "KIND;TIMEOUT" "LIBS;ENVIRONMENT" ${ARGN})
   if(NOT T_KIND)
     set(T_KIND windows)
   endif()
@@ -135,8 +137,12 @@ function(rm_wine_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE RM_BUILD_DIR="${PROJECT_BINARY_DIR}"
     RM_TESTDATA_DIR="${RM_TESTDATA_DIR}")
+  set(properties LABELS ${T_KIND} RESOURCE_LOCK wineprefix TIMEOUT ${T_TIMEOUT})
+  if(T_ENVIRONMENT)
+    list(APPEND properties ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
   gtest_discover_tests(${name} TEST_PREFIX "${T_KIND}." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES LABELS ${T_KIND} RESOURCE_LOCK wineprefix TIMEOUT ${T_TIMEOUT})
+    PROPERTIES ${properties})
   add_dependencies(${name} rm_wine_payload)
 endfunction()
 

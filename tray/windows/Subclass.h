@@ -1,6 +1,9 @@
 // Subclass: binds an object to an existing window by replacing its window
 // procedure. The object is found through a window property, so no global
 // map is needed; the old procedure comes back at WM_NCDESTROY or Detach.
+// The new procedure is a wide one, so the window stays a Unicode window:
+// an ANSI procedure would pass every text set with the wide functions
+// through the ANSI code page.
 #pragma once
 
 #include <windows.h>

@@ -1,12 +1,15 @@
 // rmtray.exe and rmpanel.cpl in their 25 languages: every string of every
 // language's table is there, and every text fits the control that shows it,
 // measured with the control's own font in the template the dialog manager
-// picks for that language (the localised copy, else the English one). The
-// pages must also fit the tab's display area of the language's window.
+// picks for that language (the localised copy, else the English one); group
+// captions are measured as the programs' group boxes draw them. The pages
+// must also fit the tab's display area of the language's window, and both
+// programs' settings pages share one font.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <ostream>
@@ -178,6 +181,115 @@ int Pixels(HWND dialog, int units) {
   return r.right;
 }
 
+// The common controls 6 of the programs' manifests (rmtray.exe's, which
+// rmpanel.cpl's matches), active while it lives: windows created meanwhile
+// are the controls the programs show.
+class CommonControls6 {
+ public:
+  CommonControls6() {
+    const std::wstring path = Utf16(traytest::TrayExe());
+    ACTCTXW context = {};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = path.c_str();
+    context.lpResourceName = MAKEINTRESOURCEW(1);
+    context_ = ::CreateActCtxW(&context);
+    if (context_ != INVALID_HANDLE_VALUE && !::ActivateActCtx(context_, &cookie_)) cookie_ = 0;
+  }
+  ~CommonControls6() {
+    if (cookie_) ::DeactivateActCtx(0, cookie_);
+    if (context_ != INVALID_HANDLE_VALUE) ::ReleaseActCtx(context_);
+  }
+  CommonControls6(const CommonControls6&) = delete;
+  CommonControls6& operator=(const CommonControls6&) = delete;
+  bool active() const { return cookie_ != 0; }
+
+ private:
+  static std::wstring Utf16(const std::string& text) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0],
+                              static_cast<int>(out.size()))));
+    return out;
+  }
+  HANDLE context_ = INVALID_HANDLE_VALUE;
+  ULONG_PTR cookie_ = 0;
+};
+
+// The client area of `window` as it paints itself (WM_PRINTCLIENT) over a
+// background no control paints.
+constexpr DWORD kUnpainted = 0x00FF00FF;
+std::vector<DWORD> Painted(HWND window, int width, int height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const HDC dc = ::CreateCompatibleDC(nullptr);
+  const HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<DWORD> pixels;
+  if (bitmap && bits) {
+    const HGDIOBJ old = ::SelectObject(dc, bitmap);
+    auto* p = static_cast<DWORD*>(bits);
+    std::fill(p, p + width * height, kUnpainted);
+    ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    ::GdiFlush();
+    pixels.assign(p, p + width * height);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+  }
+  ::DeleteDC(dc);
+  return pixels;
+}
+
+// The room in pixels that group box `box` leaves between its caption
+// `text` and its frame, as a group box of the programs draws them: the
+// caption starts a few pixels right of the frame's left edge, on its own
+// background that reaches past the text, and must end before the inner edge
+// of the frame's right side. Measured on a common controls 6 group box of
+// the same size, style and font beside `box` (`themed` or in the classic
+// look): the columns the caption changes, against the frame's inner edge
+// halfway down. Negative: the caption runs into or past the frame.
+int CaptionRoom(HWND box, const std::wstring& text, bool themed) {
+  RECT client = {};
+  ::GetClientRect(box, &client);
+  const int width = client.right;
+  const int height = client.bottom;
+  HWND copy = nullptr;
+  {
+    CommonControls6 controls;
+    if (!controls.active()) return -1000;
+    copy = ::CreateWindowExW(0, L"Button", L"", static_cast<DWORD>(::GetWindowLongW(box, GWL_STYLE)) & ~WS_VISIBLE,
+                             0, 0, width, height, ::GetParent(box), nullptr, nullptr, nullptr);
+  }
+  if (!copy) return -1000;
+  ::SendMessageW(copy, WM_SETFONT, ::SendMessageW(box, WM_GETFONT, 0, 0), FALSE);
+  // A class list no theme has turns the theme off (empty ones are refused).
+  if (!themed) ::SetWindowTheme(copy, L" ", L" ");
+  const std::vector<DWORD> frame = Painted(copy, width, height);
+  ::SetWindowTextW(copy, text.c_str());
+  const std::vector<DWORD> captioned = Painted(copy, width, height);
+  ::DestroyWindow(copy);
+  if (frame.empty() || captioned.size() != frame.size()) return -1000;
+
+  int captionEnd = 0;  // one past the last column the caption changes
+  for (int y = 0; y < height; ++y) {
+    for (int x = captionEnd; x < width; ++x) {
+      if (frame[y * width + x] != captioned[y * width + x]) captionEnd = x + 1;
+    }
+  }
+  const int row = height / 2;
+  int inner = width;  // the frame's right side: its run of painted pixels
+  while (inner > 0 && frame[row * width + inner - 1] == kUnpainted) --inner;
+  while (inner > 0 && frame[row * width + inner - 1] != kUnpainted) --inner;
+  return inner - captionEnd;
+}
+
+// The least room between a group caption and its frame.
+constexpr int kCaptionGap = 2;
+
 TEST_P(Languages, EveryLanguageHasEveryStringAndKeepsTheProductName) {
   for (LANGID lang : kLanguages) {
     for (UINT id : GetParam().strings) {
@@ -192,12 +304,11 @@ TEST_P(Languages, EveryLanguageHasEveryStringAndKeepsTheProductName) {
 
 // Margins in pixels around a text inside its control, as the controls draw
 // them at 96 dpi: a push button's frame and focus rectangle, a check box's
-// box and gap, a group box's caption indent on both sides.
+// box and gap. Group captions are measured as drawn (CaptionRoom).
 int Available(Kind kind, int width) {
   switch (kind) {
     case kPush: return width - 8;
     case kCheck: return width - ::GetSystemMetrics(SM_CXMENUCHECK) - 4;
-    case kGroup: return width - 16;
     default: return width;
   }
 }
@@ -226,8 +337,8 @@ TEST_P(Languages, EveryTextFitsItsControlInEveryTemplate) {
       // The English templates and texts are the given ones, sized for
       // Windows' Tahoma; Wine's Tahoma draws some of them 1 to 4 pixels
       // wider than their rectangles leave. The localised copies are sized
-      // here, so they are measured in the font at hand. The tabs are
-      // measured in every language.
+      // here, so they are measured in the font at hand. The tabs and the
+      // group captions are measured in every language.
       const bool measured = lang != kEnglish;
       for (const Shown& s : t.shown) {
         const HWND item = ::GetDlgItem(dialog, s.control);
@@ -237,7 +348,7 @@ TEST_P(Languages, EveryTextFitsItsControlInEveryTemplate) {
         const HDC dc = ::GetDC(item);
         const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(item, WM_GETFONT, 0, 0)));
         for (UINT id : s.strings) {
-          if (!measured) break;
+          if (!measured && s.kind != kGroup) break;
           const std::wstring text = String(id, lang);
           const std::string where = "language " + std::to_string(lang) + (own ? "" : " (English template)") +
                                     ", template " + std::to_string(t.id) + ", control " +
@@ -247,6 +358,9 @@ TEST_P(Languages, EveryTextFitsItsControlInEveryTemplate) {
             ::DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK);
             EXPECT_LE(r.bottom, client.bottom) << where;
             EXPECT_LE(r.right, client.right) << where;
+          } else if (s.kind == kGroup) {
+            EXPECT_GE(CaptionRoom(item, text, true), kCaptionGap) << where << " (themed)";
+            EXPECT_GE(CaptionRoom(item, text, false), kCaptionGap) << where << " (classic)";
           } else if (s.kind != kTabs) {
             EXPECT_LE(TextWidth(dc, text), Available(s.kind, client.right)) << where;
           }
@@ -313,6 +427,46 @@ INSTANTIATE_TEST_SUITE_P(TrayAndApplet, Languages, ::testing::ValuesIn(kModules)
                          [](const ::testing::TestParamInfo<ModuleTexts>& info) {
                            return std::string(info.param.window == 204 ? "rmtray" : "rmpanel");
                          });
+
+// The settings page of rmtray (205) and the applet's page (202), in every
+// language's copy: both ask for the shell dialog font ("MS Shell Dlg" with
+// the shell font style) and get the same font.
+TEST(AppletLanguages, TheTrayAndTheAppletSettingsPagesShareTheirFont) {
+  const HMODULE tray = ::LoadLibraryExA(traytest::TrayExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const HMODULE applet =
+      ::LoadLibraryExA(traytest::BuildPath("panel/rmpanel.cpl").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(tray, nullptr);
+  ASSERT_NE(applet, nullptr);
+  const HWND host = ::CreateWindowExW(0, L"Static", L"host", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                                      nullptr);
+  for (LANGID lang : kLanguages) {
+    LOGFONTW fonts[2] = {};
+    const struct {
+      HMODULE module;
+      int id;
+    } pages[] = {{tray, 205}, {applet, 202}};
+    for (int i = 0; i < 2; ++i) {
+      HRSRC res = ::FindResourceExW(pages[i].module, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(pages[i].id), lang);
+      if (!res) res = ::FindResourceExW(pages[i].module, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(pages[i].id), kEnglish);
+      ASSERT_NE(res, nullptr) << lang << " " << pages[i].id;
+      const auto t = static_cast<const DLGTEMPLATE*>(::LockResource(::LoadResource(pages[i].module, res)));
+      const HWND page = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), t, host, &NoHandling, 0);
+      ASSERT_NE(page, nullptr) << lang << " " << pages[i].id;
+      const auto style = static_cast<DWORD>(::GetWindowLongW(page, GWL_STYLE));
+      EXPECT_EQ(style & DS_SHELLFONT, DWORD(DS_SHELLFONT)) << lang << " " << pages[i].id;
+      const auto font = reinterpret_cast<HFONT>(::SendMessageW(page, WM_GETFONT, 0, 0));
+      EXPECT_TRUE(font && ::GetObjectW(font, sizeof fonts[i], &fonts[i])) << lang << " " << pages[i].id;
+      ::DestroyWindow(page);
+    }
+    EXPECT_STREQ(fonts[0].lfFaceName, L"MS Shell Dlg") << lang;
+    EXPECT_STREQ(fonts[1].lfFaceName, fonts[0].lfFaceName) << lang;
+    EXPECT_EQ(fonts[1].lfHeight, fonts[0].lfHeight) << lang;
+    EXPECT_EQ(fonts[1].lfWeight, fonts[0].lfWeight) << lang;
+  }
+  ::DestroyWindow(host);
+  ::FreeLibrary(applet);
+  ::FreeLibrary(tray);
+}
 
 // The applet's page in Italian and Russian: the widths its layout gives
 // those languages (page, then both group boxes), in dialog units.

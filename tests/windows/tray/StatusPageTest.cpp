@@ -1,7 +1,8 @@
 // The status page in this process, from the layouts of rmtray.exe, over a
 // radio model whose flags the test sets: for each layout and the cases that
 // matter, the texts, colours, enabled and visible states of every section;
-// the refresh message; and the requests its buttons send.
+// the refresh message; the requests its buttons send; and the Russian
+// state words under a Western code page.
 #include "tray/windows/StatusPage.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +95,20 @@ class StatusPageTest : public ::testing::Test {
     }
   }
 
+  // Opens the case's layout over its word and checks what it shows.
+  void ExpectCase(const Case& c) {
+    radios_.flags = rm::RadioFlags::Decode(c.word);
+    rm::StatusPage page(module_, c.layout);
+    const HWND window = page.Create(parent_, radios_);
+    ASSERT_NE(window, nullptr) << c.name;
+    std::vector<Shown> shown = c.shown;
+    for (Shown& s : shown) {
+      if (s.color == 0) s.color = kGrey;  // 0 in the table stands for grey
+    }
+    Expect(window, shown, c.name);
+    ::DestroyWindow(window);
+  }
+
   HMODULE module_ = nullptr;
   HWND parent_ = nullptr;
   HDC dc_ = nullptr;
@@ -139,18 +154,38 @@ const Case kCases[] = {
 };
 
 TEST_F(StatusPageTest, EachLayoutShowsWhatTheRulesSay) {
-  for (const Case& c : kCases) {
-    radios_.flags = rm::RadioFlags::Decode(c.word);
-    rm::StatusPage page(module_, c.layout);
-    const HWND window = page.Create(parent_, radios_);
-    ASSERT_NE(window, nullptr) << c.name;
-    std::vector<Shown> shown = c.shown;
-    for (Shown& s : shown) {
-      if (s.color == 0) s.color = kGrey;  // 0 in the table stands for grey
-    }
-    Expect(window, shown, c.name);
-    ::DestroyWindow(window);
-  }
+  for (const Case& c : kCases) ExpectCase(c);
+}
+
+// The Russian copy of layout 206 under a Western (1252) ANSI code page,
+// which has no Cyrillic: the self-colouring labels take their Russian
+// state words exactly, as the plain statics and buttons do. The thread's
+// locale picks the Russian strings and template; the code page stays the
+// process's.
+TEST_F(StatusPageTest, RussianStateWordsSurviveAWesternCodePage) {
+  ASSERT_EQ(::GetACP(), 1252u) << "the tray's Windows tests run under a Western code page (LC_ALL in CMake)";
+  const LCID previous = ::GetThreadLocale();
+  ASSERT_TRUE(::SetThreadLocale(MAKELCID(1049, SORT_DEFAULT)));
+  const Case russian[] = {
+      {"wireless LAN on, Bluetooth off in setup, LAN switching off", 206, {0x0B, 0x0D, 0x08, 0},
+       {{1007, "Состояние системы", kPlain}, {1008, "Состояние устройств", kPlain},
+        {1024, "Вкл.", kBlue}, {1025, "", kPlain}, {1014, "Вкл.", kBlue},
+        {1012, "Выключить", kPlain, true, false},
+        {1015, "Отключено", 0},
+        {1019, "Включено", kBlue},
+        {1020, "Отключено", 0},
+        {1021, "Отключено", 0}}},
+      {"both off by the user, LAN switching on", 206, {0x1B, 0x0C, 0x0C, 0},
+       {{1024, "Выкл.", 0},
+        {1025, "Выбор пользователя", kPlain},
+        {1014, "Выкл.", 0}, {1015, "Выкл.", 0},
+        {1023, "Включить оба", kPlain},
+        {1019, "Включено", kBlue},
+        {1020, "Включено", kBlue},
+        {1021, "Включено", kBlue}}},
+  };
+  for (const Case& c : russian) ExpectCase(c);
+  ::SetThreadLocale(previous);
 }
 
 TEST_F(StatusPageTest, FollowsTheRadiosButKeepsTheFirmwareGroupAndSendsOneRequestPerClick) {
