@@ -36,6 +36,8 @@ constexpr char kAppIdSubkey[] = "{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
 constexpr char kBiosFiredLine[] =
     "a BIOS WMI Event is Fired, RefCount: %d, lObjectCount:%ld, EventID:%d, EventData: %d\n";
 constexpr char kDockFiredLine[] = "a BIOS WMI Event is Fired, RefCount: %d, lObjectCount:%ld\n";
+constexpr char kNoMarkerLine[] =
+    "no events marker: %%ProgramFiles%% is not a full folder path of at most 99 characters\n";
 // Registry key names have at most 255 characters.
 constexpr DWORD kKeyNameBuffer = 256;
 // More data than this is no ID of any type; it is not read.
@@ -198,7 +200,7 @@ EventRelay::EventRelay(Options options)
       connection_(options_.connection ? *options_.connection : WmiConnection::Instance()),
       delivery_(std::make_shared<RelayDelivery>()) {
   delivery_->logFlags = options_.logFlags;
-  if (options_.markerPath.empty()) options_.markerPath = EventsMarkerPath();
+  if (!options_.markerPath) options_.markerPath = EventsMarkerPath();
 }
 
 EventRelay::~EventRelay() {
@@ -265,17 +267,24 @@ HRESULT EventRelay::StopRelay() {
 }
 
 void EventRelay::ResubscribeAtStart(void* context) {
-  if (context && EventsMarkerExists(options_.markerPath)) SubscribeBiosEvents();
+  if (context && !options_.markerPath->empty() && EventsMarkerExists(*options_.markerPath)) SubscribeBiosEvents();
 }
 
 // An empty file whose existence counts, deleted at the next restart of the
 // computer. A file that cannot be created leaves the subscription as it is.
+// Without a path of its own (see EventsMarkerPathFor) no marker is written:
+// the subscription stands, but a restarted service waits for a client.
 void EventRelay::CreateMarker() const {
-  rm::UniqueFile file(::CreateFileA(options_.markerPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::string& path = *options_.markerPath;
+  if (path.empty()) {
+    if (delivery_->Flags().failure) WriteLog(kNoMarkerLine);
+    return;
+  }
+  rm::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;
   file.reset();
-  ::MoveFileExA(options_.markerPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 LONG RegisterRelayEvent(DWORD id, const char* name) {
@@ -321,22 +330,11 @@ NamedEvent& ShutdownEvent() {
   return *event;
 }
 
-void EventsMarkerPath(char (&path)[100]) {
-  path[0] = '\0';
-  char expanded[100] = "";
-  const DWORD n = ::ExpandEnvironmentStringsA("%ProgramFiles%", expanded, sizeof(expanded));
-  if (n == 0 || n > sizeof(expanded)) expanded[0] = '\0';
-  rm::AppendTruncated(path, sizeof(path), expanded);
-  rm::AppendTruncated(path, sizeof(path), "\\VTQ");
-  rm::AppendTruncated(path, sizeof(path), "\\Shared");
-  rm::AppendTruncated(path, sizeof(path), "\\");
-  rm::AppendTruncated(path, sizeof(path), "vtqwmi.events");
-}
-
 std::string EventsMarkerPath() {
-  char path[100];
-  EventsMarkerPath(path);
-  return path;
+  char expanded[kMarkerPathBuffer] = "";
+  const DWORD n = ::ExpandEnvironmentStringsA("%ProgramFiles%", expanded, sizeof(expanded));
+  const bool fitted = n != 0 && n <= sizeof(expanded);
+  return EventsMarkerPathFor(fitted ? expanded : "", fitted);
 }
 
 bool EventsMarkerExists(const std::string& path) {

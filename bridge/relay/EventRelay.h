@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "bridge/host/ServiceRules.h"
@@ -49,7 +50,8 @@ class EventRelay {
     WmiConnection* connection = nullptr;  // the process-wide cache when null
     std::function<LogFlags()> logFlags;   // no log lines when empty
     std::string relayKey = kRelayKey;     // under HKEY_LOCAL_MACHINE
-    std::string markerPath;               // EventsMarkerPath() when empty
+    // EventsMarkerPath() when not given; empty: no marker file.
+    std::optional<std::string> markerPath;
     DWORD stopWaitMs = kRelayStopWaitMs;
   };
 
@@ -120,8 +122,8 @@ void RemoveRelayEvent(const char* name);
 class NamedEvent;
 NamedEvent& ShutdownEvent();
 
-// "%ProgramFiles%\VTQ\Shared\vtqwmi.events", cut to 99 characters.
-void EventsMarkerPath(char (&path)[100]);
+// "%ProgramFiles%\VTQ\Shared\vtqwmi.events", cut to 99 characters; empty
+// when "%ProgramFiles%" is no full path that fits (EventsMarkerPathFor).
 std::string EventsMarkerPath();
 // Whether the file opens as an existing file with no access and no sharing.
 bool EventsMarkerExists(const std::string& path);

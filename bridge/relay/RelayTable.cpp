@@ -95,4 +95,16 @@ std::vector<std::string> DockDeliverySignals(const RelayTable& table, std::size_
   return signals;
 }
 
+std::string EventsMarkerPathFor(std::string_view programFiles, bool fitted) {
+  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (!fitted || programFiles.size() < 3 || !isLetter(programFiles[0]) || programFiles[1] != ':' ||
+      (programFiles[2] != '\\' && programFiles[2] != '/') ||
+      programFiles.find_first_not_of("\\/", 3) == std::string_view::npos)
+    return {};
+  std::string path(programFiles);
+  path += "\\VTQ\\Shared\\vtqwmi.events";
+  if (path.size() > kMarkerPathBuffer - 1) path.resize(kMarkerPathBuffer - 1);
+  return path;
+}
+
 }  // namespace vtq

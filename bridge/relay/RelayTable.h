@@ -98,4 +98,14 @@ std::vector<std::string> BiosDeliverySignals(const RelayTable& table,
 // the names of entry 1 for each object.
 std::vector<std::string> DockDeliverySignals(const RelayTable& table, std::size_t objectCount);
 
+// The events marker file's path: the program files folder, then
+// "\VTQ\Shared\vtqwmi.events", the whole cut to 99 characters.
+// `programFiles` is what the expansion of "%ProgramFiles%" left in its
+// 100-character buffer, `fitted` whether it fitted there. Empty (no marker)
+// when the folder is missing, did not fit, is not a full path of a drive
+// or is the drive's root: the marker would then land in a folder below the
+// root, which any user may create.
+inline constexpr std::size_t kMarkerPathBuffer = 100;
+std::string EventsMarkerPathFor(std::string_view programFiles, bool fitted);
+
 }  // namespace vtq

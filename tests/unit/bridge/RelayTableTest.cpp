@@ -240,5 +240,35 @@ TEST(DockDeliverySignals, EntryOneForEachObject) {
   EXPECT_EQ(DockDeliverySignals(Load({{"OnlyAls", Dword(4)}}), 3), Names{});
 }
 
+// A folder "C:\xxx..." of `length` characters.
+std::string Folder(std::size_t length) { return "C:\\" + std::string(length - 3, 'x'); }
+
+TEST(EventsMarkerPathFor, UnderAFullProgramFilesPathCutTo99AndNoneElsewhere) {
+  struct Case {
+    const char* what;
+    std::string programFiles;
+    bool fitted;
+    std::string path;
+  };
+  const Case cases[] = {
+      {"the usual folder", "C:\\Program Files", true, "C:\\Program Files\\VTQ\\Shared\\vtqwmi.events"},
+      {"98 characters in all", Folder(73), true, Folder(73) + "\\VTQ\\Shared\\vtqwmi.events"},
+      {"99 characters in all", Folder(74), true, Folder(74) + "\\VTQ\\Shared\\vtqwmi.events"},
+      {"100 characters cut to 99", Folder(75), true, Folder(75) + "\\VTQ\\Shared\\vtqwmi.event"},
+      {"a folder of 99 characters", Folder(99), true, Folder(99)},
+      {"a folder that did not fit", "", false, ""},
+      {"no folder", "", true, ""},
+      {"relative to the drive's root", "\\Program Files", true, ""},
+      {"relative to a drive's current folder", "C:Program Files", true, ""},
+      {"a drive's root", "C:\\", true, ""},
+      {"a relative folder", "Program Files", true, ""},
+      {"a share", "\\\\server\\share", true, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(EventsMarkerPathFor(c.programFiles, c.fitted), c.path);
+  }
+}
+
 }  // namespace
 }  // namespace vtq

@@ -105,6 +105,26 @@ TEST_F(EventRelayTest, TheDockSubscriptionRelaysEveryDockEventAndStandsForBoth) 
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
 }
 
+// "%ProgramFiles%" that does not fit would put the marker below the drive's
+// root: no marker then, and the relay stands all the same.
+TEST_F(EventRelayTest, WithoutAFullProgramFilesPathNoMarkerIsWrittenAndTheRelayStands) {
+  char saved[MAX_PATH] = "";
+  ASSERT_GT(::GetEnvironmentVariableA("ProgramFiles", saved, sizeof saved), 0u);
+  EXPECT_EQ(EventsMarkerPath(), std::string(saved) + "\\VTQ\\Shared\\vtqwmi.events");
+  const std::string tooLong = "C:\\" + std::string(97, 'p');  // 100 characters
+  ASSERT_TRUE(::SetEnvironmentVariableA("ProgramFiles", tooLong.c_str()));
+  const std::string path = EventsMarkerPath();
+  ASSERT_TRUE(::SetEnvironmentVariableA("ProgramFiles", saved));
+  EXPECT_EQ(path, "");
+
+  marker_ = path;
+  EXPECT_EQ(Relay().SubscribeBiosEvents(), S_OK);
+  EXPECT_TRUE(Relay().Subscribed());
+  ASSERT_EQ(fwsimtest::RunTool("event 5 0"), 0);
+  EXPECT_TRUE(wireless_.SignalledWithin(5000));
+  EXPECT_EQ(::GetFileAttributesA("\\VTQ\\Shared\\vtqwmi.events"), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(EventRelayTest, ARefusedSubscriptionChangesNothingAndTheNextRequestTriesAgain) {
   ASSERT_EQ(fwsimtest::RunTool("fault event-classes-missing on"), 0);
   EXPECT_EQ(Relay().SubscribeBiosEvents(), kInvalidClass);
