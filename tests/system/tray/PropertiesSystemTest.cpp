@@ -3,6 +3,8 @@
 // registered message; its tabs and buttons; what OK, Cancel and a close
 // from outside store; the status page's switches and how it follows the
 // firmware; Help.
+#include <functional>
+
 #include "tests/system/bridge/BridgeHarness.h"
 #include "tests/system/tray/PropertiesDriver.h"
 #include "tests/system/tray/TrayIconFixture.h"
@@ -259,30 +261,26 @@ TEST_F(PropertiesSystem, ShowStatusOpensTheWindowAndHelpOpensOneViewerThatGoesWi
   Click(props, kSecond);
   viewerGoesWith(viewer);
 
-  // OK on the settings tab.
-  props = OpenByMessage();
-  ASSERT_NE(props, nullptr);
-  viewer = openHelp();
-  ASSERT_NE(viewer, nullptr);
-  ASSERT_TRUE(SelectTab(props, 1));
-  Click(props, kOk);
-  viewerGoesWith(viewer);
-
-  // Another program's settings message.
-  props = OpenByMessage();
-  ASSERT_NE(props, nullptr);
-  viewer = openHelp();
-  ASSERT_NE(viewer, nullptr);
-  BroadcastSettingsChanged();
-  viewerGoesWith(viewer);
-
-  // The hide command; the icon is hidden and HideSysTray stored.
-  props = OpenByMessage();
-  ASSERT_NE(props, nullptr);
-  viewer = openHelp();
-  ASSERT_NE(viewer, nullptr);
-  ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);
-  viewerGoesWith(viewer);
+  // OK on the settings tab, another program's settings message, the hide
+  // command: each closes the window, and its viewer with it.
+  const struct {
+    const char* what;
+    std::function<void()> close;
+  } closes[] = {
+      {"OK", [&] { ASSERT_TRUE(SelectTab(props, 1)); Click(props, kOk); }},
+      {"the settings message", [&] { BroadcastSettingsChanged(); }},
+      {"command 106", [&] { ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0); }},
+  };
+  for (const auto& c : closes) {
+    SCOPED_TRACE(c.what);
+    props = OpenByMessage();
+    ASSERT_NE(props, nullptr);
+    viewer = openHelp();
+    ASSERT_NE(viewer, nullptr);
+    c.close();
+    viewerGoesWith(viewer);
+  }
+  // The hide command hid the icon and stored HideSysTray.
   EXPECT_TRUE(WaitForHidden(true));
   EXPECT_EQ(ReadSetting("HideSysTray").AsDword(), 1u);
 

@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/system/tray/ScreenPixels.h"
 #include "tests/windows/tray/TraySupport.h"
+#include "tray/windows/ResourceString.h"
 
 namespace {
 
@@ -187,7 +189,7 @@ int Pixels(HWND dialog, int units) {
 class CommonControls6 {
  public:
   CommonControls6() {
-    const std::wstring path = Utf16(traytest::TrayExe());
+    const std::wstring path = rm::Utf16(traytest::TrayExe());
     ACTCTXW context = {};
     context.cbSize = sizeof context;
     context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
@@ -205,13 +207,6 @@ class CommonControls6 {
   bool active() const { return cookie_ != 0; }
 
  private:
-  static std::wstring Utf16(const std::string& text) {
-    std::wstring out(text.size(), L'\0');
-    out.resize(static_cast<std::size_t>(
-        ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0],
-                              static_cast<int>(out.size()))));
-    return out;
-  }
   HANDLE context_ = INVALID_HANDLE_VALUE;
   ULONG_PTR cookie_ = 0;
 };
@@ -220,28 +215,12 @@ class CommonControls6 {
 // background no control paints.
 constexpr DWORD kUnpainted = 0x00FF00FF;
 std::vector<DWORD> Painted(HWND window, int width, int height) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  const HDC dc = ::CreateCompatibleDC(nullptr);
-  const HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::vector<DWORD> pixels;
-  if (bitmap && bits) {
-    const HGDIOBJ old = ::SelectObject(dc, bitmap);
-    auto* p = static_cast<DWORD*>(bits);
-    std::fill(p, p + width * height, kUnpainted);
+  return traytest::Pixels(nullptr, 0, 0, width, height, [&](HDC dc) {
+    const RECT all = {0, 0, width, height};
+    const rm::UniqueBrush unpainted(::CreateSolidBrush(RGB(0xFF, 0x00, 0xFF)));  // kUnpainted
+    ::FillRect(dc, &all, unpainted.get());
     ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-    ::GdiFlush();
-    pixels.assign(p, p + width * height);
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-  }
-  ::DeleteDC(dc);
-  return pixels;
+  });
 }
 
 // The room in pixels that group box `box` leaves between its caption
