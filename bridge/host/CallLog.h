@@ -5,6 +5,9 @@ namespace vtq::logtext {
 
 inline constexpr char kServiceStarted[] = "VTQWMI Service Started\n";
 inline constexpr char kServiceStopped[] = "VTQWMI Service Stopped\n";
+// The process-wide COM security could not be set (the AppID's permissions
+// apply instead).
+inline constexpr char kSecurityFailed[] = "CoInitializeSecurity FAILED: 0x%08lX\n";
 
 // Result (0x%08lX takes the HRESULT as unsigned long).
 inline constexpr char kMachineInfoOk[] = "vtqGetMachineInfoEx returns: 0x%08lX\n";

@@ -2,9 +2,11 @@
 
 namespace vtq {
 
-bool MayUseLogFolder(const FolderFacts& facts) noexcept {
-  if (!facts.directory || facts.reparsePoint || !facts.ownerRead) return false;
-  return facts.owner != FolderOwner::Other;
+FolderAction LogFolderAction(const FolderFacts& facts, bool takeOver) noexcept {
+  if (!facts.exists) return FolderAction::Create;
+  if (!facts.directory || facts.reparsePoint || !facts.ownerRead) return FolderAction::Refuse;
+  if (facts.owner != FolderOwner::Other) return FolderAction::Use;
+  return takeOver ? FolderAction::TakeOver : FolderAction::Refuse;
 }
 
 bool MayWriteLogFile(const FileFacts& facts) noexcept {

@@ -13,16 +13,25 @@ enum class FolderOwner { System, Administrators, ServiceAccount, Other };
 // What the Win32 layer found at the folder's path, read from a handle to
 // the path itself (links not followed).
 struct FolderFacts {
+  bool exists = true;
   bool directory = false;
   bool reparsePoint = false;  // a junction, a symbolic link or another reparse point
   bool ownerRead = false;
   FolderOwner owner = FolderOwner::Other;
 };
 
-// A folder the service just created is its own. One that already existed
-// is used only when it is a plain directory owned by the system account,
-// the administrators or the account the service runs as.
-bool MayUseLogFolder(const FolderFacts& facts) noexcept;
+enum class FolderAction {
+  Create,    // nothing at the path: the service creates the folder with its list
+  Use,       // a plain folder of the system, the administrators or the service
+  TakeOver,  // a plain folder of someone else: the service becomes its owner
+             // and resets its access list (and removes a log file found in it)
+  Refuse,    // a link, a file, or an owner that cannot be read: no log
+};
+
+// What the service does with what stands at the log folder's path.
+// `takeOver` false (a check before each line) refuses a folder of someone
+// else instead.
+FolderAction LogFolderAction(const FolderFacts& facts, bool takeOver) noexcept;
 
 // What the Win32 layer found of an opened log file (links not followed).
 struct FileFacts {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "bridge/host/AccessLists.h"
 #include "bridge/host/BridgeNames.h"
 #include "bridge/host/LogFolderRules.h"
 #include "bridge/host/LogFormat.h"
@@ -19,11 +20,6 @@ namespace vtq {
 namespace {
 
 using rm::UniqueLocal;
-
-// Full control for the system account and the administrators, inherited by
-// the log file; nothing inherited from the common application data folder,
-// whose access list lets every user create files and folders.
-constexpr char kFolderSecurity[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 // The path and the service's account are set once by PrepareLog (before
 // any call can arrive) and only read afterwards.
@@ -66,17 +62,52 @@ DWORD PathAttributes(const char* path) {
   return data.dwFileAttributes;
 }
 
+// For the thread, while it lives: the service's own token with the
+// privileges to take a folder over (become its owner, open it whatever its
+// access list says). Nothing when the account has no such privileges.
+class TakeOverPrivileges {
+ public:
+  TakeOverPrivileges() {
+    if (!::ImpersonateSelf(SecurityImpersonation)) return;
+    impersonating_ = true;
+    rm::UniqueHandle token;
+    if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, FALSE,
+                           token.put()))
+      return;
+    for (const char* name : {"SeTakeOwnershipPrivilege", "SeBackupPrivilege", "SeRestorePrivilege"}) {
+      TOKEN_PRIVILEGES privilege{};
+      privilege.PrivilegeCount = 1;
+      privilege.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+      if (::LookupPrivilegeValueA(nullptr, name, &privilege.Privileges[0].Luid))
+        ::AdjustTokenPrivileges(token.get(), FALSE, &privilege, 0, nullptr, nullptr);
+    }
+  }
+  ~TakeOverPrivileges() {
+    if (impersonating_) ::RevertToSelf();
+  }
+  TakeOverPrivileges(const TakeOverPrivileges&) = delete;
+  TakeOverPrivileges& operator=(const TakeOverPrivileges&) = delete;
+
+ private:
+  bool impersonating_ = false;
+};
+
 // Opens the folder itself, not what a link in its place points to, without
 // sharing deletion: while the handle is held the folder cannot be renamed
-// or replaced. Empty when the folder may not be used.
-rm::UniqueFile OpenCheckedFolder(const char* path, DWORD access) {
+// or replaced. `facts` says what stands at the path; the handle is empty
+// when nothing does or it cannot be opened with `access`.
+rm::UniqueFile OpenFolder(const char* path, DWORD access, FolderFacts& facts) {
+  facts = FolderFacts{};
   rm::UniqueFile folder(::CreateFileA(
       path, access | READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!folder) return folder;
-  FolderFacts facts;
+  if (!folder) {
+    const DWORD error = ::GetLastError();
+    facts.exists = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+    return folder;
+  }
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(folder.get(), &info)) return rm::UniqueFile();
+  if (!::GetFileInformationByHandle(folder.get(), &info)) return folder;
   const DWORD attributes = info.dwFileAttributes | PathAttributes(path);
   facts.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   facts.reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
@@ -89,7 +120,15 @@ rm::UniqueFile OpenCheckedFolder(const char* path, DWORD access) {
     facts.owner = ClassifyOwner(owner);
   }
   UniqueLocal descriptorOwner(descriptor);
-  if (!MayUseLogFolder(facts)) return rm::UniqueFile();
+  return folder;
+}
+
+// The folder as the service may write into it now: a plain folder of its
+// own kind, never one of someone else (see LogFolderAction).
+rm::UniqueFile OpenCheckedFolder(const char* path) {
+  FolderFacts facts;
+  rm::UniqueFile folder = OpenFolder(path, 0, facts);
+  if (!folder || LogFolderAction(facts, false) != FolderAction::Use) return rm::UniqueFile();
   return folder;
 }
 
@@ -127,15 +166,21 @@ rm::UniqueFile OpenCheckedFile(const char* path, DWORD access, DWORD share) {
   return file;
 }
 
-// A folder left by an earlier run may carry the inherited access list;
-// it gets the service's own. Failure keeps the old list.
-void ProtectFolder(HANDLE folder, PSECURITY_DESCRIPTOR security) {
+// A folder left by an earlier run may carry the inherited access list, and
+// one taken over someone else's: it gets the service's own (and, taken
+// over, the service as its owner). False when it could not be set.
+bool ResetFolder(HANDLE folder, PSECURITY_DESCRIPTOR security, bool takeOwnership) {
   BOOL present = FALSE, defaulted = FALSE;
   PACL dacl = nullptr;
-  if (!::GetSecurityDescriptorDacl(security, &present, &dacl, &defaulted) || !present) return;
-  ::SetSecurityInfo(folder, SE_FILE_OBJECT,
-                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                    nullptr, dacl, nullptr);
+  if (!::GetSecurityDescriptorDacl(security, &present, &dacl, &defaulted) || !present) return false;
+  SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
+  PSID owner = nullptr;
+  if (takeOwnership) {
+    if (g_serviceAccount.empty()) return false;
+    owner = g_serviceAccount.data();
+    what |= OWNER_SECURITY_INFORMATION;
+  }
+  return ::SetSecurityInfo(folder, SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -148,28 +193,51 @@ void PrepareLog(const char* fileName) {
   folderPath[MAX_PATH - 1] = '\0';
   rm::AppendTruncated(folderPath, sizeof(folderPath), "\\");
   rm::AppendTruncated(folderPath, sizeof(folderPath), kLogFolderName);
-
-  std::lock_guard<std::mutex> lock(g_writeMutex);
-  g_serviceAccount = ProcessUserSid();
-  UniqueLocal security;
-  ::ConvertStringSecurityDescriptorToSecurityDescriptorA(kFolderSecurity, SDDL_REVISION_1,
-                                                         security.put(), nullptr);
-  SECURITY_ATTRIBUTES attributes{sizeof(attributes), security.get(), FALSE};
-  const bool created = ::CreateDirectoryA(folderPath, security ? &attributes : nullptr) != FALSE;
-  if (!created && ::GetLastError() != ERROR_ALREADY_EXISTS) return;
-
-  // Whatever stood at the path was judged before anything is written: a
-  // link or another user's folder leaves the log off.
-  rm::UniqueFile folder = OpenCheckedFolder(folderPath, WRITE_DAC);
-  if (!folder) folder = OpenCheckedFolder(folderPath, 0);
-  if (!folder) return;
-  if (!created && security) ProtectFolder(folder.get(), security.get());
-
   char filePath[MAX_PATH] = "";
   lstrcpynA(filePath, folderPath, sizeof(filePath));
   rm::AppendTruncated(filePath, sizeof(filePath), "\\");
   rm::AppendTruncated(filePath, sizeof(filePath), fileName ? fileName : "");
-  if (!OpenCheckedFile(filePath, GENERIC_WRITE, 0)) return;
+
+  std::lock_guard<std::mutex> lock(g_writeMutex);
+  g_serviceAccount = ProcessUserSid();
+  UniqueLocal security;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kLogFolderAccess, SDDL_REVISION_1,
+                                                              security.put(), nullptr))
+    return;
+  const TakeOverPrivileges privileges;
+
+  // Whatever stands at the path is judged before anything is written: a
+  // link, a file or a folder whose owner cannot be read leaves the log off.
+  // A folder that appears between the look and the creation is judged in
+  // a second round.
+  rm::UniqueFile folder;
+  for (int round = 0; round < 2 && !folder; ++round) {
+    FolderFacts facts;
+    rm::UniqueFile found = OpenFolder(folderPath, WRITE_DAC | WRITE_OWNER, facts);
+    if (!found && facts.exists) found = OpenFolder(folderPath, 0, facts);
+    switch (LogFolderAction(facts, true)) {
+      case FolderAction::Create: {
+        SECURITY_ATTRIBUTES attributes{sizeof(attributes), security.get(), FALSE};
+        if (!::CreateDirectoryA(folderPath, &attributes) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+          return;
+        break;  // judged (and opened) in the next round
+      }
+      case FolderAction::Use:
+        ResetFolder(found.get(), security.get(), false);
+        folder = std::move(found);
+        break;
+      case FolderAction::TakeOver:
+        if (!ResetFolder(found.get(), security.get(), true)) return;
+        // A file that someone else left in the folder keeps their access:
+        // it goes, and the log starts anew.
+        ::DeleteFileA(filePath);
+        folder = std::move(found);
+        break;
+      case FolderAction::Refuse:
+        return;
+    }
+  }
+  if (!folder || !OpenCheckedFile(filePath, GENERIC_WRITE, 0)) return;
   lstrcpynA(g_folderPath, folderPath, sizeof(g_folderPath));
   lstrcpynA(g_logPath, filePath, sizeof(g_logPath));
 }
@@ -195,7 +263,7 @@ void WriteLog(const char* format, ...) {
     if (!g_logPath[0]) return;
     // The folder is judged again for every line (it may have been removed
     // and replaced since the start) and held while the file is opened.
-    const rm::UniqueFile folder = OpenCheckedFolder(g_folderPath, 0);
+    const rm::UniqueFile folder = OpenCheckedFolder(g_folderPath);
     if (!folder) return;
     const rm::UniqueFile file =
         OpenCheckedFile(g_logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE);

@@ -7,6 +7,7 @@
 
 #include "bridge/host/CallLog.h"
 #include "bridge/host/ClassObjects.h"
+#include "bridge/host/ComSecurity.h"
 #include "bridge/host/RegistrationTable.h"
 #include "bridge/host/Resources.h"
 #include "bridge/host/ServiceLog.h"
@@ -20,6 +21,10 @@ namespace {
 
 constexpr DWORD kStartTimerMs = 10000;
 constexpr DWORD kCallDrainMs = 10000;
+// The bounds of the other stop steps: the start-up timer's callback, the
+// release of the WMI connection cache.
+constexpr DWORD kTimerStopMs = 5000;
+constexpr DWORD kCacheReleaseMs = 5000;
 constexpr DWORD kReplyGraceMs = 250;
 // A plain local server that has held no object for this long ends, checked
 // every kIdleCheckMs.
@@ -78,44 +83,6 @@ std::string LoadText(HINSTANCE instance, UINT id, const char* fallback) {
   const int n = ::LoadStringA(instance, id, buffer, sizeof(buffer));
   return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string(fallback);
 }
-
-// Owner and group from the thread's token, or the process's when the thread
-// has none; no access list, so every caller may call.
-class CallerSecurity {
- public:
-  CallerSecurity() {
-    rm::UniqueHandle token;
-    if (!::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, token.put()) &&
-        !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
-      return;
-    user_ = Query(token.get(), TokenUser);
-    group_ = Query(token.get(), TokenPrimaryGroup);
-    if (user_.empty() || group_.empty()) return;
-    if (!::InitializeSecurityDescriptor(&sd_, SECURITY_DESCRIPTOR_REVISION)) return;
-    auto* user = reinterpret_cast<TOKEN_USER*>(user_.data());
-    auto* group = reinterpret_cast<TOKEN_PRIMARY_GROUP*>(group_.data());
-    if (!::SetSecurityDescriptorOwner(&sd_, user->User.Sid, FALSE) ||
-        !::SetSecurityDescriptorGroup(&sd_, group->PrimaryGroup, FALSE) ||
-        !::SetSecurityDescriptorDacl(&sd_, TRUE, nullptr, FALSE))
-      return;
-    valid_ = true;
-  }
-  SECURITY_DESCRIPTOR* get() { return valid_ ? &sd_ : nullptr; }
-
- private:
-  static std::vector<BYTE> Query(HANDLE token, TOKEN_INFORMATION_CLASS cls) {
-    DWORD size = 0;
-    ::GetTokenInformation(token, cls, nullptr, 0, &size);
-    if (size == 0) return {};
-    // DWORD-aligned storage for the SIDs inside.
-    std::vector<BYTE> data(size + sizeof(void*));
-    if (!::GetTokenInformation(token, cls, data.data(), size, &size)) return {};
-    return data;
-  }
-  SECURITY_DESCRIPTOR sd_{};
-  std::vector<BYTE> user_, group_;
-  bool valid_ = false;
-};
 
 class ComApartment {
  public:
@@ -254,6 +221,8 @@ HRESULT ServiceModule::RegisterServer(bool withService) {
       ::RegOpenKeyExA(HKEY_CLASSES_ROOT, appIdKey.c_str(), 0, KEY_WRITE, appId.put());
   if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
   for (const std::string& value : AppIdValuesToDelete()) ::RegDeleteValueA(appId.get(), value.c_str());
+  const LONG permissions = WriteComPermissions(appId.get());
+  if (permissions != ERROR_SUCCESS) return HRESULT_FROM_WIN32(permissions);
   if (withService) {
     SetString(appId.get(), kLocalServiceValue, serviceName_.c_str());
     SetString(appId.get(), kServiceParametersValue, kServiceArguments);
@@ -421,8 +390,11 @@ void ServiceModule::SelfStop() {
   StopHandling();
 }
 
+// Quick, on the control handler's thread or a call's: the relay and the
+// run's end do the waiting.
 void ServiceModule::StopHandling() {
-  StopRelay();
+  stopRequested_ = true;
+  RefuseSubscriptions();
   PulseNamedEvent(kShutdownEventName);
   const DWORD thread = mainThreadId_.load();
   if (thread) ::PostThreadMessageA(thread, WM_QUIT, 0, 0);
@@ -459,8 +431,8 @@ void ServiceModule::RegisterClassObjects() {
   const CLSID* clsids[2] = {&CLSID_vtqCallBiosEx, &CLSID_WmiKestrel};
   for (int i = 0; i < 2; ++i) {
     const HRESULT hr =
-        ::CoRegisterClassObject(*clsids[i], factories[i], CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
-                                REGCLS_MULTIPLEUSE, &classCookies_[i]);
+        ::CoRegisterClassObject(*clsids[i], factories[i], CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                &classCookies_[i]);
     if (FAILED(hr)) break;
     classRegistered_[i] = true;
   }
@@ -492,10 +464,19 @@ void ServiceModule::StartTimer() {
 }
 
 // The queue is deleted once: by the timer's own callback (without waiting,
-// as a callback must) or at the end of the run (waiting for the callback).
+// as a callback must) or at the end of the run, which waits at most
+// kTimerStopMs for a callback under way (one blocked behind a subscription
+// that hangs in WMI is left to the process's end).
 void ServiceModule::DeleteTimerQueue(bool wait) {
   HANDLE queue = timerQueue_.exchange(nullptr);
-  if (queue) ::DeleteTimerQueueEx(queue, wait ? INVALID_HANDLE_VALUE : nullptr);
+  if (!queue) return;
+  if (!wait) {
+    ::DeleteTimerQueueEx(queue, nullptr);
+    return;
+  }
+  rm::UniqueHandle done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (::DeleteTimerQueueEx(queue, done.get()) || ::GetLastError() == ERROR_IO_PENDING)
+    if (done) ::WaitForSingleObject(done.get(), kTimerStopMs);
 }
 
 void ServiceModule::CallStarted() {
@@ -528,9 +509,8 @@ void ServiceModule::Run() {
   mainThreadId_ = ::GetCurrentThreadId();
 
   ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  CallerSecurity security;
-  ::CoInitializeSecurity(security.get(), -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT,
-                         RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+  const HRESULT security = SetProcessComSecurity();
+  if (FAILED(security) && logFlags_.failure) WriteLog(logtext::kSecurityFailed, static_cast<unsigned long>(security));
 
   // Running is reported before the class objects are registered: a client's
   // first call can then never meet a service that is still starting.
@@ -556,13 +536,18 @@ void ServiceModule::Run() {
   }
   if (idleTimer) ::KillTimer(nullptr, idleTimer);
 
+  // Each step bounded, in this order: the start-up timer (it subscribes),
+  // the relay, the calls in progress and the class objects, the cached
+  // connections, so that nothing refills what a later step releases.
+  DeleteTimerQueue(true);
+  RefuseSubscriptions();
+  if (stopRequested_.load()) StopRelay();
   WaitForCalls(kCallDrainMs);
   // The call that stopped the service has returned from its method; give
   // COM a moment to send its reply before the class objects go.
   if (selfStopped_.load()) ::Sleep(kReplyGraceMs);
-  WmiConnection::Instance().Release();
   RevokeClassObjects();
-  DeleteTimerQueue(true);
+  WmiConnection::Instance().Release(kCacheReleaseMs);
   if (logFlags_.success) WriteLog(logtext::kServiceStopped);
 }
 

@@ -35,7 +35,8 @@ class ServiceModule {
 
   // Methods refuse unless the service reports running.
   bool IsRunning() const { return state_.load() == SERVICE_RUNNING; }
-  // Reports stop-pending and runs the stop handling on the caller's thread.
+  // Reports stop-pending and ends the run; returns at once (the run's end
+  // stops the relay).
   void SelfStop();
 
   // Every live COM object and server lock holds one lock. In local-server
@@ -95,6 +96,7 @@ class ServiceModule {
   LogFlags logFlags_;
   std::atomic<HANDLE> timerQueue_{nullptr};
   std::atomic<bool> selfStopped_{false};
+  std::atomic<bool> stopRequested_{false};  // a stop control or SelfStop
   DWORD classCookies_[2] = {0, 0};
   bool classRegistered_[2] = {false, false};
 };

@@ -1,5 +1,6 @@
 #include "bridge/host/WmiConnection.h"
 
+#include <chrono>
 #include <utility>
 
 namespace vtq {
@@ -43,7 +44,7 @@ WmiConnection::~WmiConnection() {
 }
 
 void WmiConnection::EnsureProcessSecurity() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   if (securityAttempted_) return;
   ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CONNECT,
                          RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
@@ -87,18 +88,18 @@ HRESULT WmiConnection::ConnectLocked(WmiLink& link, bool fresh) {
 }
 
 HRESULT WmiConnection::Connect(WmiLink& link) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   return ConnectLocked(link, false);
 }
 
 HRESULT WmiConnection::Reconnect(WmiLink& link) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   return ConnectLocked(link, true);
 }
 
 HRESULT WmiConnection::SetBlanketOnce(const WmiLink& link, DWORD authnLevel,
                                       BlanketFailure onFailure) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   if (blanketSet_) return S_OK;
   if (!link.services) return E_POINTER;
   const HRESULT hr =
@@ -130,26 +131,28 @@ HRESULT WmiConnection::ConnectWithBlanket(WmiLink& link, bool fresh) {
   return hr;
 }
 
-void WmiConnection::Release() {
-  std::lock_guard<std::mutex> lock(mutex_);
+bool WmiConnection::Release(DWORD boundMs) {
+  std::unique_lock<std::timed_mutex> lock(mutex_, std::chrono::milliseconds(boundMs));
+  if (!lock.owns_lock()) return false;
   services_.reset();
   locator_.reset();
+  return true;
 }
 
 bool WmiConnection::SecurityAttempted() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   return securityAttempted_;
 }
 bool WmiConnection::BlanketSet() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   return blanketSet_;
 }
 unsigned long WmiConnection::LocatorsCreated() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   return locatorsCreated_;
 }
 unsigned long WmiConnection::ServicesConnected() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   return servicesConnected_;
 }
 

@@ -98,7 +98,9 @@ class WmiConnection {
   // and services. Releasing throws nothing; a provider that faults inside
   // its Release is not caught here.
   // Links handed out earlier stay valid until their holders drop them.
-  void Release();
+  // A connect that hangs in WMI holds the cache: after waiting boundMs for
+  // it, Release leaves the cache to the process's end and returns false.
+  bool Release(DWORD boundMs = 5000);
 
   bool SecurityAttempted() const;
   bool BlanketSet() const;
@@ -111,7 +113,7 @@ class WmiConnection {
   HRESULT ConnectLocked(WmiLink& link, bool fresh);
   HRESULT ConnectWithBlanket(WmiLink& link, bool fresh);
 
-  mutable std::mutex mutex_;
+  mutable std::timed_mutex mutex_;
   LocatorFactory factory_;
   rm::ComPtr<IWbemLocator> locator_;
   rm::ComPtr<IWbemServices> services_;

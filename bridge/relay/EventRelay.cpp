@@ -1,5 +1,6 @@
 #include "bridge/relay/EventRelay.h"
 
+#include <chrono>
 #include <new>
 #include <string>
 #include <vector>
@@ -204,7 +205,7 @@ EventRelay::EventRelay(Options options)
 }
 
 EventRelay::~EventRelay() {
-  std::lock_guard<std::mutex> lock(subscribeMutex_);
+  std::lock_guard<std::timed_mutex> lock(subscribeMutex_);
   if (biosServices_ && biosSink_) biosServices_->CancelAsyncCall(biosSink_.get());
   if (dockServices_ && dockSink_) dockServices_->CancelAsyncCall(dockSink_.get());
 }
@@ -212,9 +213,12 @@ EventRelay::~EventRelay() {
 HRESULT EventRelay::SubscribeBiosEvents() { return Subscribe(Kind::Bios); }
 HRESULT EventRelay::SubscribeDockEvents() { return Subscribe(Kind::Dock); }
 
+void EventRelay::RefuseSubscriptions() { stopped_ = true; }
+
 HRESULT EventRelay::Subscribe(Kind kind) {
-  std::lock_guard<std::mutex> lock(subscribeMutex_);
-  if (stopped_) return RPC_E_SERVERCALL_RETRYLATER;
+  if (stopped_.load()) return RPC_E_SERVERCALL_RETRYLATER;
+  std::lock_guard<std::timed_mutex> lock(subscribeMutex_);
+  if (stopped_.load()) return RPC_E_SERVERCALL_RETRYLATER;
   if (subscribed_.load()) return S_OK;
 
   WmiLink link;
@@ -254,15 +258,20 @@ HRESULT EventRelay::Subscribe(Kind kind) {
 }
 
 HRESULT EventRelay::StopRelay() {
-  std::lock_guard<std::mutex> lock(subscribeMutex_);
   stopped_ = true;
+  // A subscription that hangs in WMI holds the mutex: the stop does not wait
+  // for it beyond the bound, and leaves what it holds to the process's end.
+  std::unique_lock<std::timed_mutex> lock(subscribeMutex_, std::chrono::milliseconds(options_.stopLockMs));
+  if (!lock.owns_lock()) return RPC_E_SERVERCALL_RETRYLATER;
   if (!subscribed_.load() || !biosSink_) return S_OK;
   const HRESULT hr =
       biosServices_ ? biosServices_->CancelAsyncCall(biosSink_.get()) : static_cast<HRESULT>(WBEM_E_NOT_FOUND);
-  ::Sleep(options_.stopWaitMs);
   subscribed_ = false;
-  biosSink_.reset();
-  biosServices_.reset();
+  rm::ComPtr<IWbemObjectSink> sink = std::move(biosSink_);
+  rm::ComPtr<IWbemServices> services = std::move(biosServices_);
+  lock.unlock();
+  // Deliveries already under way end before the sink is released.
+  ::Sleep(options_.stopWaitMs);
   return hr;
 }
 

@@ -8,8 +8,9 @@
 // timer's thread, StopRelay on the thread that handles service controls,
 // deliveries (the sinks' Indicate) on WMI's threads.
 //
-// Subscribe requests and StopRelay are serialised by one mutex, which is
-// held across the test of the subscribed flag, the connect, the
+// Subscribe requests and StopRelay are serialised by one mutex (StopRelay
+// waits for it a bounded time and never sleeps holding it), which is held
+// across the test of the subscribed flag, the connect, the
 // subscription and the setting of the flag: of concurrent requests the first
 // subscribes and the others then find the flag set. The relay table is
 // immutable once loaded: a rebuild loads a new table and publishes it by
@@ -43,6 +44,8 @@ inline constexpr char kShutdownEventName[] = "Shutdown Event Thread";
 inline constexpr char kRelayKey[] = "Software\\VTQ\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
 // How long the stop waits after cancelling the vtqBEvnt subscription.
 inline constexpr DWORD kRelayStopWaitMs = 5000;
+// How long the stop waits for a subscription in progress to end.
+inline constexpr DWORD kRelayStopLockMs = 5000;
 
 class EventRelay {
  public:
@@ -53,6 +56,7 @@ class EventRelay {
     // EventsMarkerPath() when not given; empty: no marker file.
     std::optional<std::string> markerPath;
     DWORD stopWaitMs = kRelayStopWaitMs;
+    DWORD stopLockMs = kRelayStopLockMs;
   };
 
   // The service's relay. It is never destroyed: WMI may deliver events
@@ -73,9 +77,17 @@ class EventRelay {
   HRESULT SubscribeBiosEvents();
   HRESULT SubscribeDockEvents();
 
-  // Cancels the vtqBEvnt subscription, waits stopWaitMs, clears the flag
-  // and releases the sink; the result of the cancel, or S_OK when there was
-  // nothing to cancel. The vtqDockEvent subscription ends with the process.
+  // From now on every subscribe request answers RPC_E_SERVERCALL_RETRYLATER
+  // at once, without waiting for one in progress.
+  void RefuseSubscriptions();
+
+  // RefuseSubscriptions; then, once a subscription in progress has ended
+  // (at most stopLockMs), cancels the vtqBEvnt subscription and clears the
+  // flag, and with the mutex free waits stopWaitMs before it releases the
+  // sink. The result of the cancel; S_OK when there was nothing to cancel;
+  // RPC_E_SERVERCALL_RETRYLATER when the subscription in progress did not
+  // end in time (nothing is cancelled then). The vtqDockEvent subscription
+  // ends with the process.
   HRESULT StopRelay();
 
   // The start-up timer's work: with a non-null context and an existing
@@ -95,10 +107,10 @@ class EventRelay {
   WmiConnection& connection_;
   std::shared_ptr<RelayDelivery> delivery_;
 
-  std::mutex subscribeMutex_;  // Subscribe, StopRelay, the members below
+  std::timed_mutex subscribeMutex_;  // Subscribe, StopRelay, the members below
   std::atomic<bool> subscribed_{false};
   std::atomic<unsigned long> subscriptions_{0};
-  bool stopped_ = false;
+  std::atomic<bool> stopped_{false};  // read without the mutex too
   rm::ComPtr<IWbemObjectSink> biosSink_, dockSink_;
   // The services each subscription was made on: cancelled there, and kept
   // alive while the subscription lasts.
@@ -110,6 +122,7 @@ class EventRelay {
 HRESULT SubscribeBiosEvents();
 HRESULT SubscribeDockEvents();
 HRESULT StopRelay();
+void RefuseSubscriptions();
 void ResubscribeAtStart(void* context);
 
 // HKEY_LOCAL_MACHINE\Software\VTQ\{AppID}\<name>, value vtqBEvntID.

@@ -19,6 +19,7 @@ EventRelay& EventRelay::Instance() {
 HRESULT SubscribeBiosEvents() { return EventRelay::Instance().SubscribeBiosEvents(); }
 HRESULT SubscribeDockEvents() { return EventRelay::Instance().SubscribeDockEvents(); }
 HRESULT StopRelay() { return EventRelay::Instance().StopRelay(); }
+void RefuseSubscriptions() { EventRelay::Instance().RefuseSubscriptions(); }
 void ResubscribeAtStart(void* context) { EventRelay::Instance().ResubscribeAtStart(context); }
 
 }  // namespace vtq

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/system/bridge/BridgeHarness.h"
+
+#include <sddl.h>
+
 #include "tests/windows/fwsim/WmiClient.h"
 
 namespace bridgetest {
@@ -26,6 +29,29 @@ std::string Text(const std::string& key, const char* name = nullptr) {
   const RegValue v = ReadValue(HKEY_CLASSES_ROOT, key, name);
   return v.found ? v.text : "<missing>";
 }
+
+// The AppID's LaunchPermission or AccessPermission read back as SDDL.
+std::string Permission(const char* name) {
+  rm::UniqueRegKey key;
+  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, kAppIdKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+    return "<missing>";
+  BYTE data[1024] = {};
+  DWORD type = 0, size = sizeof(data);
+  if (::RegQueryValueExA(key.get(), name, nullptr, &type, data, &size) != ERROR_SUCCESS) return "<missing>";
+  if (type != REG_BINARY || !::IsValidSecurityDescriptor(data)) return "<no binary descriptor>";
+  char* text = nullptr;
+  if (!::ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          data, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+          &text, nullptr))
+    return "<undecodable>";
+  const std::string sddl = text;
+  ::LocalFree(text);
+  return sddl;
+}
+
+// Every local account may launch and call; network and anonymous callers
+// may not, and no one remotely.
+constexpr char kLocalCallersOnly[] = "O:BAG:BAD:(D;;CCDCLCSWRP;;;NU)(D;;CCDCLCSWRP;;;AN)(A;;CCDCSW;;;WD)";
 
 class Registration : public ::testing::Test {
  protected:
@@ -76,6 +102,8 @@ TEST_F(Registration, ServiceSwitchRegistersInstallsAndResetsParameters) {
   EXPECT_EQ(Text(kAppIdKey, "LocalService"), "vtqwmi");
   EXPECT_EQ(Text(kAppIdKey, "ServiceParameters"), "-Service");
   EXPECT_EQ(Text(kAppIdKey, "ServiceParams"), "-Service");
+  EXPECT_EQ(Permission("LaunchPermission"), kLocalCallersOnly);
+  EXPECT_EQ(Permission("AccessPermission"), kLocalCallersOnly);
   const ServiceState s = QueryBridgeService();
   EXPECT_TRUE(s.exists);
   EXPECT_EQ(s.state, static_cast<DWORD>(SERVICE_STOPPED));
@@ -104,6 +132,8 @@ TEST_F(Registration, RegServerRemovesTheServiceAndLeavesARefusingLocalServer) {
   // Only LocalService goes: the service's arguments stay.
   EXPECT_EQ(Text(kAppIdKey, "ServiceParameters"), "-Service");
   EXPECT_EQ(Text(kAppIdKey, "ServiceParams"), "-Service");
+  EXPECT_EQ(Permission("LaunchPermission"), kLocalCallersOnly);
+  EXPECT_EQ(Permission("AccessPermission"), kLocalCallersOnly);
   EXPECT_FALSE(QueryBridgeService().exists);
 
   rm::ComPtr<IvtqCallBiosEx> bridge;
@@ -149,7 +179,10 @@ TEST_F(Registration, ALocalServerThatNoClientUsesEndsByItself) {
 
 TEST_F(Registration, UnregServerRemovesEverythingRegistrationWrote) {
   ASSERT_EQ(Bridge("/Service"), 0);
+  ASSERT_EQ(Permission("AccessPermission"), kLocalCallersOnly);
   ASSERT_EQ(Bridge("-UNREGSERVER"), 0);
+  EXPECT_EQ(Permission("LaunchPermission"), "<missing>");
+  EXPECT_EQ(Permission("AccessPermission"), "<missing>");
   for (const ClassKeys& c : kClasses) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, c.progId));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, c.viProgId));

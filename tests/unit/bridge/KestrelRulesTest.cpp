@@ -3,6 +3,7 @@
 // and whether the service may use a log folder and file it finds.
 #include <gtest/gtest.h>
 
+#include "bridge/host/AccessLists.h"
 #include "bridge/host/DataBlockRules.h"
 #include "bridge/host/KestrelLog.h"
 #include "bridge/host/LogFolderRules.h"
@@ -119,24 +120,37 @@ TEST(KestrelLog, LinesByFlagAndResult) {
   EXPECT_EQ(SetupEventLogText(successOnly, kRetryLater), "");
 }
 
-TEST(LogFolder, OnlyAPlainFolderOfTheSystemAdministratorsOrTheService) {
+TEST(LogFolder, CreatedWhenMissingTakenOverFromAUserRefusedWhenALink) {
+  using A = FolderAction;
   const struct {
     const char* what;
-    FolderFacts facts;
-    bool usable;
+    FolderFacts facts;  // exists, directory, reparse point, owner read, owner
+    A atStart, beforeALine;
   } cases[] = {
-      {"system's folder", {true, false, true, FolderOwner::System}, true},
-      {"administrators' folder", {true, false, true, FolderOwner::Administrators}, true},
-      {"the service account's folder", {true, false, true, FolderOwner::ServiceAccount}, true},
-      {"a user's folder", {true, false, true, FolderOwner::Other}, false},
-      {"owner unreadable", {true, false, false, FolderOwner::System}, false},
-      {"a junction owned by the system", {true, true, true, FolderOwner::System}, false},
-      {"a file in the folder's place", {false, false, true, FolderOwner::System}, false},
+      {"nothing there", {false, false, false, false, FolderOwner::Other}, A::Create, A::Create},
+      {"system's folder", {true, true, false, true, FolderOwner::System}, A::Use, A::Use},
+      {"administrators' folder", {true, true, false, true, FolderOwner::Administrators}, A::Use, A::Use},
+      {"the service account's folder", {true, true, false, true, FolderOwner::ServiceAccount}, A::Use, A::Use},
+      {"a user's folder", {true, true, false, true, FolderOwner::Other}, A::TakeOver, A::Refuse},
+      {"owner unreadable", {true, true, false, false, FolderOwner::System}, A::Refuse, A::Refuse},
+      {"a junction owned by the system", {true, true, true, true, FolderOwner::System}, A::Refuse, A::Refuse},
+      {"a user's junction", {true, true, true, true, FolderOwner::Other}, A::Refuse, A::Refuse},
+      {"a file in the folder's place", {true, false, false, true, FolderOwner::System}, A::Refuse, A::Refuse},
+      {"something that cannot be opened", {true, false, false, false, FolderOwner::Other}, A::Refuse, A::Refuse},
   };
-  for (const auto& c : cases) EXPECT_EQ(MayUseLogFolder(c.facts), c.usable) << c.what;
+  for (const auto& c : cases) {
+    EXPECT_EQ(LogFolderAction(c.facts, true), c.atStart) << c.what;
+    EXPECT_EQ(LogFolderAction(c.facts, false), c.beforeALine) << c.what;
+  }
 }
 
-TEST(LogFile, OnlyAPlainFileWithOneName) {
+TEST(AccessLists, TheBridgesDescriptors) {
+  EXPECT_STREQ(kComPermissions, "O:BAG:BAD:(D;;CCDCLCSWRP;;;NU)(D;;CCDCLCSWRP;;;AN)(A;;CCDCSW;;;WD)");
+  EXPECT_STREQ(kLogFolderAccess, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)");
+  EXPECT_EQ(kComCapabilities, 0x3002u);
+}
+
+TEST(LogFile, OnlyAPlainFileWithOneNameNotAHardLink) {
   EXPECT_TRUE(MayWriteLogFile({false, false, 1}));
   EXPECT_FALSE(MayWriteLogFile({false, false, 2}));
   EXPECT_FALSE(MayWriteLogFile({false, true, 1}));

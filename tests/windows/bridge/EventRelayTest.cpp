@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "bridge/host/WmiConnection.h"
 #include "bridge/relay/EventRelay.h"
@@ -151,6 +152,45 @@ TEST_F(EventRelayTest, ARefusedSubscriptionChangesNothingAndTheNextRequestTriesA
   ASSERT_EQ(fwsimtest::RunTool("event 5 2"), 0);
   ASSERT_EQ(fwsimtest::RunTool("event 5 3"), 0);
   EXPECT_FALSE(wireless_.SignalledWithin(1000));
+}
+
+// A subscription that hangs in WMI (here: in the locator's creation) holds
+// the relay and the connection cache; the stop and the release wait for it
+// only a bounded time, and the subscription refused afterwards is refused
+// at once.
+TEST_F(EventRelayTest, AStopDoesNotWaitBeyondItsBoundForASubscriptionThatHangs) {
+  rm::UniqueHandle entered(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  rm::UniqueHandle go(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  WmiConnection hanging([&](IWbemLocator**) {
+    ::SetEvent(entered.get());
+    ::WaitForSingleObject(go.get(), 20000);
+    return E_FAIL;
+  });
+  EventRelay::Options options;
+  options.connection = &hanging;
+  options.relayKey = kTestKey;
+  options.markerPath = marker_;
+  options.stopLockMs = 300;
+  EventRelay relay(options);
+  HRESULT subscribed = S_OK;
+  std::thread client([&] { subscribed = relay.SubscribeBiosEvents(); });
+  ASSERT_EQ(::WaitForSingleObject(entered.get(), 5000), WAIT_OBJECT_0);
+
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(relay.StopRelay(), RPC_E_SERVERCALL_RETRYLATER);
+  EXPECT_FALSE(hanging.Release(300));
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, std::chrono::milliseconds(550));
+  EXPECT_LT(took, std::chrono::milliseconds(3000));
+  const auto refused = std::chrono::steady_clock::now();
+  EXPECT_EQ(relay.SubscribeDockEvents(), RPC_E_SERVERCALL_RETRYLATER);
+  EXPECT_LT(std::chrono::steady_clock::now() - refused, std::chrono::milliseconds(200));
+
+  ::SetEvent(go.get());
+  client.join();
+  EXPECT_EQ(subscribed, E_FAIL);
+  EXPECT_FALSE(relay.Subscribed());
+  EXPECT_TRUE(hanging.Release(300));
 }
 
 }  // namespace
