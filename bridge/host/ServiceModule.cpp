@@ -25,6 +25,8 @@ constexpr DWORD kCallDrainMs = 10000;
 // release of the WMI connection cache.
 constexpr DWORD kTimerStopMs = 5000;
 constexpr DWORD kCacheReleaseMs = 5000;
+// Their sum, with the relay's (kRelayStopLockMs, kRelayStopWaitMs).
+constexpr DWORD kStopWaitHintMs = kTimerStopMs + kRelayStopLockMs + kRelayStopWaitMs + kCallDrainMs + kCacheReleaseMs;
 constexpr DWORD kReplyGraceMs = 250;
 // A plain local server that has held no object for this long ends, checked
 // every kIdleCheckMs.
@@ -338,6 +340,8 @@ bool ServiceModule::Uninstall() {
 void ServiceModule::ReportStatus(DWORD state) {
   std::lock_guard<std::mutex> lock(statusMutex_);
   status_.dwCurrentState = state;
+  // The manager may wait this long for the bounded stop steps of Run.
+  status_.dwWaitHint = state == SERVICE_STOP_PENDING ? kStopWaitHintMs : 0;
   state_ = state;
   if (statusHandle_) ::SetServiceStatus(statusHandle_, &status_);
 }
