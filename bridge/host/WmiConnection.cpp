@@ -23,6 +23,15 @@ DWORD MajorVersion() {
   return info.dwMajorVersion;
 }
 
+// The process's own calls default to identify-level impersonation, so that
+// nothing it calls can act as the process. WMI's providers must act as
+// their caller: the services proxy allows it. (An in-process services
+// object has no blanket; the call then fails and changes nothing.)
+void AllowImpersonation(IWbemServices* services) {
+  ::CoSetProxyBlanket(services, RPC_C_AUTHN_DEFAULT, RPC_C_AUTHZ_DEFAULT, COLE_DEFAULT_PRINCIPAL,
+                      RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE, COLE_DEFAULT_AUTHINFO, EOAC_DEFAULT);
+}
+
 }  // namespace
 
 // Never destroyed: a late call on an RPC thread may still use it while the
@@ -80,6 +89,7 @@ HRESULT WmiConnection::ConnectLocked(WmiLink& link, bool fresh) {
       if (fresh) services_.reset();
       return hr;
     }
+    AllowImpersonation(services.get());
     services_ = std::move(services);
   }
   link.locator = locator_;

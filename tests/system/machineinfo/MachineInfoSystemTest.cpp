@@ -236,8 +236,14 @@ class LocatorServerSwap {
     StopService();
   }
   bool ok() const { return bool(key_); }
-  // Wine's own WMI: it knows root\wmi but publishes no SMBIOS table.
-  bool UseWinesOwn() { return Set("wbemprox.dll"); }
+  // Wine's own WMI: it knows root\wmi but publishes no SMBIOS table. By
+  // its full path, as the system registers it: the bridge loads no
+  // library by a bare name from outside the system folder.
+  bool UseWinesOwn() {
+    char system[MAX_PATH] = "";
+    const UINT n = ::GetSystemDirectoryA(system, sizeof(system));
+    return n > 0 && n < sizeof(system) && Set(std::string(system) + "\\wbem\\wbemprox.dll");
+  }
 
  private:
   bool Set(const std::string& value) {
