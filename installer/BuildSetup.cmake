@@ -17,7 +17,7 @@ foreach(f ${FILES})
   endif()
 endforeach()
 
-execute_process(COMMAND ${MAKENSIS} -V2 -DVERSION=${VERSION} -DVERSION4=${VERSION4}
+execute_process(COMMAND ${MAKENSIS} -V2 -DVERSION=${VERSION} -DVERSION4=${VERSION4} -DICON=${ICON}
     -DSTAGE=${STAGE} -DOUTFILE=${OUTFILE} ${SCRIPT}
   RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)

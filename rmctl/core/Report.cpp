@@ -1,6 +1,7 @@
 #include "rmctl/core/Report.h"
 
 #include <cstdio>
+#include <string>
 
 #include "rmctl/core/DebugInfoText.h"
 #include "rmctl/core/MachineText.h"
@@ -8,6 +9,11 @@
 
 namespace rmctl {
 namespace {
+
+// The Windows error codes the log's open may end with that the report names.
+constexpr std::uint32_t kFileNotFound = 2;
+constexpr std::uint32_t kPathNotFound = 3;
+constexpr std::uint32_t kAccessDenied = 5;
 
 std::string Number(const NamedNumber& n) {
   if (!n.value) return "(missing)";
@@ -96,10 +102,14 @@ std::string ReportText(const ReportData& d) {
   r += Field("File", d.logPath);
   if (!LoggingOn(d)) {
     r += "(logging is off)\n";
-  } else if (!d.logFound) {
-    r += "(no log file)\n";
-  } else {
+  } else if (d.logOpenError == 0) {
     r += LastLines(d.logText, kReportLogLines);
+  } else if (d.logOpenError == kFileNotFound || d.logOpenError == kPathNotFound) {
+    r += "(no log file)\n";
+  } else if (d.logOpenError == kAccessDenied) {
+    r += "(log file: access denied)\n";
+  } else {
+    r += "(log file unreadable: error " + std::to_string(d.logOpenError) + ")\n";
   }
   return r;
 }

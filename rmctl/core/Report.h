@@ -47,7 +47,10 @@ struct ReportData {
 
   // The service log.
   std::string logPath;
-  bool logFound = false;
+  // The Windows error code with which opening the log failed; 0: it opened
+  // and logText holds what was read. 2 and 3 (file or path not found) say
+  // there is no log, 5 that the open was refused.
+  std::uint32_t logOpenError = 2;
   std::string logText;  // the whole file
 };
 

@@ -145,8 +145,11 @@ void ReadServiceLog(ReportData& d) {
   rm::UniqueFile file(::CreateFileA(d.logPath.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return;
-  d.logFound = true;
+  if (!file) {
+    d.logOpenError = ::GetLastError();
+    return;
+  }
+  d.logOpenError = 0;
   LARGE_INTEGER size = {};
   if (!::GetFileSizeEx(file.get(), &size)) return;
   LARGE_INTEGER start = {};

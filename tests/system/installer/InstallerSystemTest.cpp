@@ -5,18 +5,24 @@
 // bridge activated through COM, the applet in the 32-bit Control Panel,
 // rmtray started as at logon, rmctl status, an upgrade over itself while
 // rmtray and the service run, and silent uninstalls that leave only the
-// users' settings (or not even those).
+// users' settings (or not even those). A folder of one's own (/D=): the
+// folder's access list, a link there refused, a vtqwmi.exe planted there
+// never run, and no link followed by the uninstall.
 //
 // This program is a 32-bit process too: its own registry reads would land in
 // the 32-bit view and %ProgramFiles% is "C:\Program Files (x86)" for it, so
 // every read names its view and every path is written out.
 #include <windows.h>
 
+#include <aclapi.h>
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <gmock/gmock.h>
 
 #include "tests/system/panel/PanelDriver.h"
 #include "tests/system/tray/NotifyArea.h"
@@ -38,7 +44,9 @@ constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kCplsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cpls";
 constexpr char kAppId[] = "{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
 constexpr char kMarkerFolder[] = "C:\\Program Files (x86)\\VTQ\\Shared";
+constexpr char kLogFolder[] = "C:\\ProgramData\\vtqwmi";
 constexpr char kLogFile[] = "C:\\ProgramData\\vtqwmi\\vtqwmi.log";
+constexpr char kPlantedRan[] = "C:\\planted-ran.txt";
 constexpr UINT kIconId = 201;
 
 std::string UnixToWindows(const std::string& unixPath) {
@@ -52,6 +60,32 @@ std::string StagedFile(const char* name) {
   return UnixToWindows(std::string(RM_BUILD_DIR) + "/installer/stage/") + name;
 }
 std::string BuiltFile(const char* relative) { return UnixToWindows(std::string(RM_BUILD_DIR) + "/" + relative); }
+
+// The folder's access list as stored, in SDDL. Windows keeps the
+// descriptor the setup gave: `given` ("D:P..."). The Wine of these tests
+// keeps none (its server stores no extended attributes): it keeps Unix mode
+// bits and shows them as a list of the system, the user and, when others
+// may read, Everyone. There a list with no Everyone entry is the image of
+// the setup's (the folder's inherited list gives Everyone read and run).
+::testing::Matcher<std::string> StoredAsGiven(const std::string& given) {
+  return ::testing::AnyOf(given, std::string("D:(A;OICI;FA;;;SY)(A;OICI;FA;;;S-1-5-21-0-0-0-1000)"));
+}
+std::string StoredDacl(const std::string& path) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                              nullptr, &sd) != ERROR_SUCCESS)
+    return "(unreadable)";
+  char* text = nullptr;
+  std::string out = "(no text)";
+  if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text,
+                                                             nullptr))
+    out = text;
+  ::LocalFree(text);
+  ::LocalFree(sd);
+  return out;
+}
+constexpr char kInstallDirList[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+constexpr char kLogFolderList[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
 
 struct RegValue {
   bool exists = false;
@@ -237,6 +271,54 @@ Captured RunCaptured(const std::string& exe, const std::string& args) {
   return r;
 }
 
+// The Unix path of a Windows path (Wine).
+std::string UnixPath(const std::string& path) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return std::string();
+  const std::wstring wide(path.begin(), path.end());
+  char* unix = toUnix(wide.c_str());
+  if (!unix) return std::string();
+  std::string out = unix;
+  ::HeapFree(::GetProcessHeap(), 0, unix);
+  return out;
+}
+bool IsReparsePoint(const std::string& path) {
+  const DWORD a = ::GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+// A link at `link` to the folder `target`. Wine's CreateSymbolicLink makes
+// nothing and it makes no junctions, but it shows a Unix symbolic link to a
+// folder as a reparse point: that is made with the Unix tool.
+bool PlantFolderLink(const std::string& link, const std::string& target) {
+  const std::string unixLink = UnixPath(link), unixTarget = UnixPath(target);
+  if (unixLink.empty() || unixTarget.empty()) return false;
+  const Captured ln = RunCaptured("Z:\\bin\\ln", "-s " + unixTarget + " " + unixLink);
+  if (WaitFor([&] { return IsReparsePoint(link); }, 5000)) return true;
+  std::printf("ln -s %s %s: exit code %ld, %s\n", unixTarget.c_str(), unixLink.c_str(), ln.code, ln.out.c_str());
+  return false;
+}
+void RemoveFolderLink(const std::string& link) { RunCaptured("Z:\\bin\\rm", "-f " + UnixPath(link)); }
+void WriteText(const std::string& path, const char* text) {
+  rm::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  ASSERT_TRUE(f && ::WriteFile(f.get(), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr)) << path;
+}
+std::string ReadText(const std::string& path) {
+  rm::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!f) return "(missing)";
+  char buffer[512] = {};
+  DWORD got = 0;
+  ::ReadFile(f.get(), buffer, sizeof buffer - 1, &got, nullptr);
+  return std::string(buffer, got);
+}
+// The planted vtqwmi.exe in `folder`.
+void PlantBridge(const std::string& folder) {
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  ASSERT_TRUE(::CopyFileA(UnixToWindows(RM_PLANTED_BRIDGE).c_str(), (folder + "\\vtqwmi.exe").c_str(), FALSE));
+}
+
 class InstallerSystem : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -328,6 +410,9 @@ class InstallerSystem : public ::testing::Test {
     EXPECT_EQ(estimated.type, static_cast<DWORD>(REG_DWORD));
     EXPECT_NEAR(static_cast<double>(estimated.number), static_cast<double>(total) / 1024, 8.0);
     EXPECT_TRUE(Exists(kMarkerFolder));
+    EXPECT_THAT(StoredDacl(kDir), StoredAsGiven(kInstallDirList));
+    // The log folder is there before the service first runs.
+    EXPECT_THAT(StoredDacl(kLogFolder), StoredAsGiven(kLogFolderList));
     for (const auto& key : kOwnKeys) {
       if (!key.sharedByBothViews) {
         EXPECT_FALSE(KeyExists(key.root, key.path, KEY_WOW64_64KEY)) << "64-bit " << key.path;
@@ -374,6 +459,7 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
 
   ASSERT_EQ(RunSetup(), 0u);
   ExpectInstalled();
+  EXPECT_FALSE(Exists(kLogFile));
 
   // COM starts the installed bridge as the service; its relay leaves the
   // marker file in the folder the install made, and its log starts.
@@ -465,6 +551,58 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
   ExpectNothingLeft();
   EXPECT_FALSE(traytest::SettingsKeyExists());
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\VTQ", 0));
+}
+
+// A folder of one's own. A link there is refused with nothing written. A
+// vtqwmi.exe already in the chosen folder is not run, neither on a fresh
+// install nor on an upgrade from another folder, where only the bridge the
+// service is registered with is; the folder gets the setup's access list.
+// The uninstall does not follow a link put in place of the log folder.
+TEST_F(InstallerSystem, AFolderOfOnesOwnRunsNothingPlantedAndNoLinkIsFollowed) {
+  const std::string elsewhere = "C:\\Elsewhere", elsewhereLog = elsewhere + "\\vtqwmi.log";
+  ASSERT_TRUE(::CreateDirectoryA(elsewhere.c_str(), nullptr));
+  WriteText(elsewhereLog, "not the bridge's\n");
+  ASSERT_TRUE(PlantFolderLink("C:\\Linked", elsewhere));
+  EXPECT_EQ(RunSetup("/S /D=C:\\Linked"), 5u);
+  EXPECT_FALSE(Exists(elsewhere + "\\vtqwmi.exe"));
+  EXPECT_FALSE(QueryBridge().exists);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
+  RemoveFolderLink("C:\\Linked");
+
+  const std::string custom = "C:\\Custom", other = "C:\\Other";
+  PlantBridge(custom);
+  ASSERT_EQ(RunSetup("/S /D=" + custom), 0u);
+  EXPECT_FALSE(Exists(kPlantedRan)) << ReadText(kPlantedRan);
+  EXPECT_EQ(SizeOf(custom + "\\vtqwmi.exe"), SizeOf(StagedFile("vtqwmi.exe")));
+  EXPECT_EQ(QueryBridge().path, "C:\\Custom\\vtqwmi.exe");  // a path without spaces goes unquoted
+  EXPECT_THAT(StoredDacl(custom), StoredAsGiven(kInstallDirList));
+
+  // The upgrade into another folder with a planted vtqwmi.exe: the
+  // service's registered bridge (C:\Custom) unregisters, the planted one
+  // never runs.
+  PlantBridge(other);
+  ASSERT_EQ(RunSetup("/S /D=" + other), 0u);
+  EXPECT_FALSE(Exists(kPlantedRan)) << ReadText(kPlantedRan);
+  EXPECT_EQ(SizeOf(other + "\\vtqwmi.exe"), SizeOf(StagedFile("vtqwmi.exe")));
+  const BridgeService bridge = QueryBridge();
+  EXPECT_TRUE(bridge.exists);
+  EXPECT_EQ(bridge.path, "C:\\Other\\vtqwmi.exe");
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{7DC5B2D7-CACC-47F2-836E-4DF85F026072}\\LocalServer32", nullptr,
+                 KEY_WOW64_32KEY).text,
+            "\"C:\\Other\\vtqwmi.exe\"");
+  EXPECT_THAT(StoredDacl(other), StoredAsGiven(kInstallDirList));
+
+  // A link in place of the log folder, to a folder with a file of the
+  // log's name: the uninstall leaves that file.
+  ::RemoveDirectoryA(kLogFolder);  // empty: the service has not run
+  ASSERT_TRUE(PlantFolderLink(kLogFolder, elsewhere));
+  Process uninstall = Process::Start(other + "\\uninstall.exe", "/S");
+  ASSERT_TRUE(uninstall);
+  ASSERT_TRUE(WaitFor([&] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY) && !Exists(other); },
+                      60000));
+  EXPECT_FALSE(QueryBridge().exists);
+  EXPECT_EQ(ReadText(elsewhereLog), "not the bridge's\n");
+  EXPECT_FALSE(Exists(kPlantedRan)) << ReadText(kPlantedRan);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ ReportData Sample() {
   d.word = rm::WirelessWord{0x3B, 0x0F, 0x07, 0x00};
   d.machineError = "0x80041010 (WBEM_E_INVALID_CLASS)";
   d.logPath = "C:\\ProgramData\\vtqwmi\\vtqwmi.log";
-  d.logFound = true;
+  d.logOpenError = 0;
   d.logText = "12:00:00 12/08/2026  VTQWMI Service Started\r\n";
   return d;
 }
@@ -78,6 +78,26 @@ TEST(RmctlReport, LogShownOnlyWhenLoggingIsOnAndMissingPartsSaySo) {
     d.parameters = {{"Settings", settings}};
     EXPECT_EQ(LoggingOn(d), settings == 1 || settings == 2) << settings;
     EXPECT_EQ(ReportText(d).find("VTQWMI Service Started") != std::string::npos, settings == 1 || settings == 2);
+  }
+  // The Windows error of the log's open: not found (file, path), refused,
+  // anything else.
+  const struct {
+    std::uint32_t error;
+    const char* says;
+  } opens[] = {
+      {2, "\n(no log file)\n"},
+      {3, "\n(no log file)\n"},
+      {5, "\n(log file: access denied)\n"},
+      {32, "\n(log file unreadable: error 32)\n"},
+      {1920, "\n(log file unreadable: error 1920)\n"},
+  };
+  for (const auto& open : opens) {
+    ReportData d = Sample();
+    d.logOpenError = open.error;
+    const std::string r = ReportText(d);
+    EXPECT_NE(r.find(std::string("C:\\ProgramData\\vtqwmi\\vtqwmi.log") + open.says), std::string::npos)
+        << open.error << "\n---\n" << r;
+    EXPECT_EQ(r.find("VTQWMI Service Started"), std::string::npos) << open.error;
   }
   ReportData d;
   d.wordError = "the bridge service vtqwmi is not registered";
