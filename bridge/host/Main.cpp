@@ -6,16 +6,18 @@
 namespace {
 
 // The process runs as the system account: a library it loads by name comes
-// from the system folder or its own (protected) folder, never from the
-// current folder or the PATH. Windows 7 without the loader update has no
-// such call and keeps its default search.
+// from the system folder only, never from the current folder, the PATH or
+// its own folder (which holds nothing it loads, and may hold what someone
+// put there before the setup protected it). Its imports are all known
+// system libraries. Windows 7 without the loader update has no such call
+// and keeps its default search.
 void RestrictLibrarySearch() {
   using SetDirectories = BOOL(WINAPI*)(DWORD);
   const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
   const auto set = kernel ? reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
                                 ::GetProcAddress(kernel, "SetDefaultDllDirectories")))
                           : nullptr;
-  if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
+  if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
   ::SetDllDirectoryA("");
 }
 
