@@ -2,5 +2,4 @@
 # builder (portable), and on Windows the reader that takes the table from WMI.
 rm_portable_library(vtqwmi_machineinfo
   ${CMAKE_CURRENT_LIST_DIR}/SmbiosTable.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MachineInfoRecord.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MachineInfoText.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/MachineInfoRecord.cpp)

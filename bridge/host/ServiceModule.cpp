@@ -126,10 +126,6 @@ void RegisterNeutralTypeLib(ITypeLib* lib, const std::string& exe) {
   WriteEntry(HKEY_CLASSES_ROOT, RegistryEntry{key + "\\" + platform, "", exe});
 }
 
-const char* const kRelayNames[] = {"VtqWmiBiosDockEvent", "VtqWmiBiosALSEvent",
-                                   "VtqWmiBiosWirelessEvent"};
-const DWORD kRelayIds[] = {1, 4, 5};
-
 }  // namespace
 
 // Never destroyed: a late call on an RPC thread may still reach it while
@@ -162,7 +158,7 @@ int ServiceModule::Start(HINSTANCE instance, const char* commandLine) {
   Init(instance);
   switch (ParseSwitch(commandLine ? commandLine : "")) {
     case Switch::UnregServer:
-      for (const char* name : kRelayNames) RemoveRelayEvent(name);
+      for (const RelayEventName& relay : kRelayEventNames) RemoveRelayEvent(relay.name);
       return static_cast<int>(UnregisterServer());
     case Switch::RegServer:
       return static_cast<int>(RegisterServer(false));
@@ -179,7 +175,7 @@ int ServiceModule::Start(HINSTANCE instance, const char* commandLine) {
           ::RegSetValueExA(params.get(), kSettingsValue, 0, REG_DWORD,
                            reinterpret_cast<const BYTE*>(&zero), sizeof(zero));
         }
-        for (std::size_t i = 0; i < 3; ++i) RegisterRelayEvent(kRelayIds[i], kRelayNames[i]);
+        for (const RelayEventName& relay : kRelayEventNames) RegisterRelayEvent(relay.id, relay.name);
       }
       return static_cast<int>(hr);
     }

@@ -108,7 +108,7 @@ HRESULT STDMETHODCALLTYPE vtqCallBiosEx::vtqExecMethodEx(ULONG dwCmd, ULONG dwTy
         if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
         // Refused as the firmware would refuse it, without its answer read.
         if (const HRESULT check = CheckExecInput(InputFactsOf(lpVarDataIn))) {
-          if (lpRetCode) *lpRetCode = 0xFFFFFFFF;
+          if (lpRetCode) *lpRetCode = kBiosNoReturnCode;
           return check;
         }
         return caller.Execute(dwCmd, dwType, dwSizeIn, dwSizeOut, lpRetCode, lpVarDataIn,

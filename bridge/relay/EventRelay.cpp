@@ -32,8 +32,6 @@ struct RelayDelivery {
 
 namespace {
 
-constexpr char kVendorKey[] = "Software\\VTQ";
-constexpr char kAppIdSubkey[] = "{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
 constexpr char kBiosFiredLine[] =
     "a BIOS WMI Event is Fired, RefCount: %d, lObjectCount:%ld, EventID:%d, EventData: %d\n";
 constexpr char kDockFiredLine[] = "a BIOS WMI Event is Fired, RefCount: %d, lObjectCount:%ld\n";
@@ -331,7 +329,7 @@ void RemoveRelayEvent(const char* name) {
   rm::UniqueRegKey vendor;
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVendorKey, 0, KEY_ALL_ACCESS, vendor.put()) ==
       ERROR_SUCCESS)
-    ::RegDeleteKeyA(vendor.get(), kAppIdSubkey);
+    ::RegDeleteKeyA(vendor.get(), kAppId);
 }
 
 NamedEvent& ShutdownEvent() {

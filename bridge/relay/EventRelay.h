@@ -31,6 +31,7 @@
 #include <string>
 
 #include "bridge/host/ServiceRules.h"
+#include "common/BridgeContract.h"
 #include "common/win/Resource.h"
 
 namespace vtq {
@@ -40,8 +41,6 @@ struct RelayDelivery;
 
 // "Shutdown Event Thread": created at the service's run, pulsed at stop.
 inline constexpr char kShutdownEventName[] = "Shutdown Event Thread";
-// Under HKEY_LOCAL_MACHINE: "Software\VTQ\" and the bridge's AppID.
-inline constexpr char kRelayKey[] = "Software\\VTQ\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
 // How long the stop waits after cancelling the vtqBEvnt subscription.
 inline constexpr DWORD kRelayStopWaitMs = 5000;
 // How long the stop waits for a subscription in progress to end.
@@ -125,7 +124,7 @@ HRESULT StopRelay();
 void RefuseSubscriptions();
 void ResubscribeAtStart(void* context);
 
-// HKEY_LOCAL_MACHINE\Software\VTQ\{AppID}\<name>, value vtqBEvntID.
+// HKEY_LOCAL_MACHINE\<kRelayKey>\<name>, value vtqBEvntID.
 LONG RegisterRelayEvent(DWORD id, const char* name);
 // Removes the name; the relay key goes with the last name. Failures are
 // ignored.
