@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <wbemidl.h>
 
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 #include "common/BiosCall.h"
 #include "common/BridgeContract.h"
 

@@ -1,21 +1,23 @@
 #include "bridge/relay/EventRelay.h"
 
 #include <chrono>
+#include <cstdarg>
+#include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "bridge/host/ServiceLog.h"
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 #include "bridge/relay/NamedEvent.h"
 #include "bridge/relay/RelayTable.h"
 #include "common/TextBuffer.h"
 
 namespace vtq {
 
-// What the sinks share with the relay: the current table and the log flags.
+// What the sinks share with the relay: the current table and the log.
 struct RelayDelivery {
-  std::function<LogFlags()> logFlags;
+  std::function<RelayLogFlags()> logFlags;
+  std::function<void(const char*)> writeLog;
   std::mutex mutex;  // guards `table` only
   std::shared_ptr<const RelayTable> table = std::make_shared<RelayTable>();
 
@@ -27,7 +29,17 @@ struct RelayDelivery {
     std::lock_guard<std::mutex> lock(mutex);
     table.swap(fresh);
   }
-  LogFlags Flags() const { return logFlags ? logFlags() : LogFlags{}; }
+  RelayLogFlags Flags() const { return logFlags && writeLog ? logFlags() : RelayLogFlags{}; }
+  // One line, formatted here; the log cuts what it keeps.
+  void Log(const char* format, ...) const __attribute__((format(printf, 2, 3))) {
+    if (!writeLog) return;
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof(line), format, args);
+    va_end(args);
+    writeLog(line);
+  }
 };
 
 namespace {
@@ -108,7 +120,7 @@ class BiosEventSink final : public RelaySink {
   // every ID in the order of the objects.
   HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
     try {
-      const LogFlags flags = delivery_->Flags();
+      const RelayLogFlags flags = delivery_->Flags();
       const std::shared_ptr<const RelayTable> table = delivery_->Table();
       std::vector<std::uint32_t> ids;
       for (LONG i = 0; objects && i < count; ++i) {
@@ -118,7 +130,7 @@ class BiosEventSink final : public RelaySink {
         if (!ReadInt32(objects[i], L"EventID", id)) continue;
         if (!ReadInt32(objects[i], L"EventData", data)) data = 0;
         if (flags.success)
-          WriteLog(kBiosFiredLine, RefCount(), static_cast<long>(count), static_cast<int>(id), static_cast<int>(data));
+          delivery_->Log(kBiosFiredLine, RefCount(), static_cast<long>(count), static_cast<int>(id), static_cast<int>(data));
         ids.push_back(static_cast<std::uint32_t>(id));
       }
       Signal(BiosDeliverySignals(*table, ids));
@@ -134,12 +146,12 @@ class DockEventSink final : public RelaySink {
 
   HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
     try {
-      const LogFlags flags = delivery_->Flags();
+      const RelayLogFlags flags = delivery_->Flags();
       const std::shared_ptr<const RelayTable> table = delivery_->Table();
       const std::size_t objectCount = objects && count > 0 ? static_cast<std::size_t>(count) : 0;
       if (flags.success)
         for (std::size_t i = 0; i < objectCount; ++i)
-          WriteLog(kDockFiredLine, RefCount(), static_cast<long>(count));
+          delivery_->Log(kDockFiredLine, RefCount(), static_cast<long>(count));
       Signal(DockDeliverySignals(*table, objectCount));
     } catch (...) {
     }
@@ -199,6 +211,7 @@ EventRelay::EventRelay(Options options)
       connection_(options_.connection ? *options_.connection : WmiConnection::Instance()),
       delivery_(std::make_shared<RelayDelivery>()) {
   delivery_->logFlags = options_.logFlags;
+  delivery_->writeLog = options_.writeLog;
   if (!options_.markerPath) options_.markerPath = EventsMarkerPath();
 }
 
@@ -284,7 +297,7 @@ void EventRelay::ResubscribeAtStart(void* context) {
 void EventRelay::CreateMarker() const {
   const std::string& path = *options_.markerPath;
   if (path.empty()) {
-    if (delivery_->Flags().failure) WriteLog(kNoMarkerLine);
+    if (delivery_->Flags().failure) delivery_->Log(kNoMarkerLine);
     return;
   }
   rm::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,

@@ -30,7 +30,6 @@
 #include <optional>
 #include <string>
 
-#include "bridge/host/ServiceRules.h"
 #include "common/BridgeContract.h"
 #include "common/win/Resource.h"
 
@@ -46,11 +45,21 @@ inline constexpr DWORD kRelayStopWaitMs = 5000;
 // How long the stop waits for a subscription in progress to end.
 inline constexpr DWORD kRelayStopLockMs = 5000;
 
+// Which lines the relay logs: success, one line per delivered object;
+// failure, a subscription that writes no events marker.
+struct RelayLogFlags {
+  bool success = false;
+  bool failure = false;
+};
+
 class EventRelay {
  public:
   struct Options {
-    WmiConnection* connection = nullptr;  // the process-wide cache when null
-    std::function<LogFlags()> logFlags;   // no log lines when empty
+    WmiConnection* connection = nullptr;      // the process-wide cache when null
+    std::function<RelayLogFlags()> logFlags;  // no log lines when empty
+    // Takes each line, formatted and ending in a line feed; no log lines
+    // when empty. Called on the threads that deliver events and subscribe.
+    std::function<void(const char* line)> writeLog;
     std::string relayKey = kRelayKey;     // under HKEY_LOCAL_MACHINE
     // EventsMarkerPath() when not given; empty: no marker file.
     std::optional<std::string> markerPath;

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 #include "tests/windows/fwsim/WmiClient.h"
 
 namespace vtq {
