@@ -11,6 +11,7 @@
 #include "bridge/relay/NamedEvent.h"
 #include "bridge/relay/RelayTable.h"
 #include "common/TextBuffer.h"
+#include "common/win/UnknownBase.h"
 
 namespace vtq {
 
@@ -74,41 +75,22 @@ bool ReadInt32(IWbemClassObject* object, const wchar_t* name, LONG& value) {
   }
 }
 
-// IUnknown and SetStatus of both sinks. The count starts at 1, the relay's
-// own reference, and changes only by interlocked operations.
-class RelaySink : public IWbemObjectSink {
+// SetStatus of both sinks. The count starts at 1, the relay's own
+// reference.
+class RelaySink : public rm::UnknownBase<RelaySink, rm::Interfaces<IWbemObjectSink>> {
  public:
   explicit RelaySink(std::shared_ptr<RelayDelivery> delivery) : delivery_(std::move(delivery)) {}
   virtual ~RelaySink() = default;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IWbemObjectSink) {
-      *out = static_cast<IWbemObjectSink*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG count = ::InterlockedDecrement(&refs_);
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
-  }
   HRESULT STDMETHODCALLTYPE SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override { return WBEM_S_NO_ERROR; }
 
  protected:
-  int RefCount() const { return static_cast<int>(::InterlockedCompareExchange(&refs_, 0, 0)); }
+  int RefCount() const { return static_cast<int>(UnknownBase::RefCount()); }
   static void Signal(const std::vector<std::string>& names) {
     for (const std::string& name : names) SignalNamedEvent(name.c_str());
   }
 
   std::shared_ptr<RelayDelivery> delivery_;
-
- private:
-  mutable LONG refs_ = 1;
 };
 
 class BiosEventSink final : public RelaySink {
