@@ -31,7 +31,7 @@ BiosCaller::BiosCaller(WmiConnection& cache) : connectResult_(cache.ConnectForCa
 
 HRESULT BiosCaller::Execute(ULONG dwCmd, ULONG dwType, ULONG dwSizeIn, ULONG dwSizeOut,
                             ULONG* retCode, const VARIANT* dataIn, VARIANT* dataOut) {
-  returnCode_ = 0xFFFFFFFF;
+  returnCode_ = kBiosNoReturnCode;
   const HRESULT hr = ExecuteCall(rm::BiosCall{dwCmd, dwType, dwSizeIn, dwSizeOut}, dataIn, dataOut);
   if (retCode) *retCode = returnCode_;
   return hr;

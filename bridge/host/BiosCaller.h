@@ -6,8 +6,9 @@
 #include <windows.h>
 #include <wbemidl.h>
 
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 #include "common/BiosCall.h"
+#include "common/BridgeContract.h"
 
 namespace vtq {
 
@@ -25,7 +26,7 @@ class BiosCaller {
   // One BIOS call. `dataIn` goes into vtqBData whatever its type; when
   // dwSizeOut is not 0 and the call succeeds, `dataOut` receives the
   // firmware's Data (its old content is cleared), whatever its length.
-  // *retCode (when not null) receives rwReturnCode, or 0xFFFFFFFF when it
+  // *retCode (when not null) receives rwReturnCode, or kBiosNoReturnCode when it
   // was not read.
   HRESULT Execute(ULONG dwCmd, ULONG dwType, ULONG dwSizeIn, ULONG dwSizeOut, ULONG* retCode,
                   const VARIANT* dataIn, VARIANT* dataOut);
@@ -45,7 +46,7 @@ class BiosCaller {
 
   WmiLink link_;
   HRESULT connectResult_;
-  ULONG returnCode_ = 0xFFFFFFFF;
+  ULONG returnCode_ = kBiosNoReturnCode;
 };
 
 }  // namespace vtq

@@ -1,6 +1,6 @@
-// IUnknown and IDispatch for the bridge's COM classes without a framework:
-// an interlocked reference count, one module lock per live object, and
-// IDispatch forwarded to the type library's description of the interface.
+// The bridge's COM classes on the suite's IUnknown (common/win/UnknownBase.h):
+// one module lock per live object, and IDispatch forwarded to the type
+// library's description of the interface.
 #pragma once
 
 #include <windows.h>
@@ -11,35 +11,16 @@
 
 #include "bridge/host/ClassObjects.h"
 #include "bridge/host/ServiceModule.h"
+#include "common/win/UnknownBase.h"
 
 namespace vtq {
 
 // Interface: the dual interface the class implements; Derived: the class.
 template <class Derived, class Interface>
-class DualObject : public Interface {
+class DualObject : public rm::UnknownBase<Derived, rm::Interfaces<Interface>> {
  public:
   DualObject() { ServiceModule::Instance().Lock(); }
   virtual ~DualObject() { ServiceModule::Instance().Unlock(); }
-  DualObject(const DualObject&) = delete;
-  DualObject& operator=(const DualObject&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-        IsEqualIID(iid, Derived::kIid)) {
-      *out = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG n = --refs_;
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
@@ -74,28 +55,15 @@ class DualObject : public Interface {
     if (!params) return E_POINTER;
     return ti->Invoke(static_cast<Interface*>(this), id, flags, params, result, excep, argErr);
   }
-
- private:
-  std::atomic<LONG> refs_{1};
 };
 
 // A class object for Object, which has a default constructor. Aggregation
 // is refused.
+// The class object lives as long as the process.
 template <class Object>
-class ClassFactory : public IClassFactory {
+class ClassFactory
+    : public rm::UnknownBase<ClassFactory<Object>, rm::Interfaces<IClassFactory>, rm::Lifetime::Static> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-      *out = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  // The class object lives as long as the process.
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (!out) return E_POINTER;

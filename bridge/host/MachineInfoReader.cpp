@@ -8,7 +8,7 @@
 #include <new>
 
 #include "bridge/host/MachineInfoRecord.h"
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 #include "common/win/Resource.h"
 
 namespace vtq {

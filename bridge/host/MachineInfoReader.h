@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 
 namespace vtq {
 

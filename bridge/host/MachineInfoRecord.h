@@ -1,8 +1,5 @@
-// The machine information record that vtqGetMachineInfoEx hands its clients:
-// 388 bytes, little-endian, built from the SMBIOS structure table. Two
-// layouts differ only in where the system product name goes (full: offset
-// 308; short: offset 68, and the client receives only the first 308 bytes).
-// Portable: the reader passes the table's bytes in, nothing else.
+// The machine information record that vtqGetMachineInfoEx hands its clients,
+// built from the SMBIOS structure table. Portable: the reader passes the table's bytes in, nothing else.
 #pragma once
 
 #include <cstddef>
@@ -11,37 +8,11 @@
 #include <string_view>
 
 #include "bridge/host/SmbiosTable.h"
+#include "common/BridgeContract.h"
 
 namespace vtq {
 
-inline constexpr std::size_t kMachineInfoRecordSize = 388;
-inline constexpr std::uint32_t kMachineInfoFullLayout = 388;
-inline constexpr std::uint32_t kMachineInfoShortLayout = 308;
-
-// Where each field lies in the record, and its size.
-namespace machine_info {
-struct Field {
-  std::size_t offset;
-  std::size_t size;
-};
-inline constexpr Field kRecordSize{0, 4};
-inline constexpr Field kFirmwareVersion{4, 32};
-inline constexpr Field kManufacturer{36, 32};
-inline constexpr Field kShortProductName{68, 32};
-inline constexpr Field kSerialNumber{100, 32};
-inline constexpr Field kBoardProduct{132, 32};
-inline constexpr Field kTotalMemory{164, 2};
-inline constexpr Field kVideoNumber{166, 2};
-inline constexpr Field kProcessorVersion{168, 50};
-inline constexpr Field kBoardVersion{218, 34};
-inline constexpr Field kProcessorFamily{252, 4};
-inline constexpr Field kProcessorMaxSpeed{256, 2};
-inline constexpr Field kProcessorMaxSpeedAgain{258, 2};
-inline constexpr Field kUuid{260, 16};
-inline constexpr Field kFirstMemoryWord{276, 2};
-inline constexpr Field kSecondMemoryWord{278, 2};
-inline constexpr Field kFullProductName{308, 80};
-}  // namespace machine_info
+// The record's size, layouts and fields: common/BridgeContract.h.
 
 // Fills `record` (kMachineInfoRecordSize bytes, zero-filled by the caller)
 // from the table for the layout named by layoutSize: the product name goes

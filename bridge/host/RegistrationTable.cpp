@@ -1,5 +1,7 @@
 #include "bridge/host/RegistrationTable.h"
 
+#include <iterator>
+
 namespace vtq {
 
 const std::vector<ClassRegistration>& ServedClasses() {
@@ -49,6 +51,23 @@ std::vector<RegistryEntry> AppIdEntries() {
       {std::string("AppID\\") + kAppId, "", kAppIdName},
       {std::string("AppID\\") + kExeName, "AppID", kAppId},
   };
+}
+
+RegistrationTable BridgeRegistrationTable(const std::string& serviceName) {
+  RegistrationTable table;
+  table.appIdKeysToReplace = AppIdKeysToReplace();
+  table.appIdValuesToDelete = AppIdValuesToDelete();
+  table.appIdEntries = AppIdEntries();
+  table.appIdKeysToDelete = AppIdKeysToDelete();
+  table.serviceValues = {
+      {kLocalServiceValue, serviceName},
+      {kServiceParametersValue, kServiceArguments},
+      {kWineServiceParamsValue, kServiceArguments, true},
+  };
+  table.classes = ServedClasses();
+  table.parameterDefaults = {{kMaxAllowedValue, 0}, {kSettingsValue, 0}};
+  table.relayNames.assign(std::begin(kRelayEventNames), std::end(kRelayEventNames));
+  return table;
 }
 
 }  // namespace vtq

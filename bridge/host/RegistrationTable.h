@@ -1,8 +1,11 @@
-// The bridge's COM registration as data: the keys and values written under
-// HKEY_CLASSES_ROOT for the AppID and for each class, with placeholders for
-// what differs per class and the executable's path.
+// The bridge's registration as data: the keys and values written under
+// HKEY_CLASSES_ROOT for the AppID and for each class (with placeholders for
+// what differs per class and the executable's path), the AppID's values for
+// the service, the defaults of the service's parameters and the relay
+// names. ServerRegistration writes it and removes it again.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -45,5 +48,37 @@ std::vector<std::string> AppIdKeysToReplace();
 // written again only when registering with the service).
 std::vector<std::string> AppIdValuesToDelete();
 std::vector<RegistryEntry> AppIdEntries();
+
+// A value of the AppID key written when registering with the service;
+// `wineOnly` values are written only under Wine. Removed with the key.
+struct AppIdValue {
+  std::string name;
+  std::string text;
+  bool wineOnly = false;
+};
+
+// A REG_DWORD of HKEY_LOCAL_MACHINE\<kParametersKey> that registration
+// with the service sets to its default.
+struct ParameterDefault {
+  const char* name;
+  std::uint32_t value;
+};
+
+// The whole registration, in the order it is written.
+struct RegistrationTable {
+  std::vector<std::string> appIdKeysToReplace;   // deleted whole before writing
+  std::vector<std::string> appIdValuesToDelete;  // deleted before writing
+  std::vector<RegistryEntry> appIdEntries;
+  std::vector<std::string> appIdKeysToDelete;    // deleted whole by unregistration
+  std::vector<AppIdValue> serviceValues;         // with the service only
+  std::vector<ClassRegistration> classes;
+  std::vector<ParameterDefault> parameterDefaults;  // with the service only
+  // With the service only; unregistration removes them (and the relay key
+  // with the last one).
+  std::vector<RelayEventName> relayNames;
+};
+
+// `serviceName` is what LocalService names (the executable's string).
+RegistrationTable BridgeRegistrationTable(const std::string& serviceName);
 
 }  // namespace vtq

@@ -8,10 +8,10 @@
 #include "bridge/host/CallLog.h"
 #include "bridge/host/ClassObjects.h"
 #include "bridge/host/ComSecurity.h"
-#include "bridge/host/RegistrationTable.h"
+#include "bridge/host/ServerRegistration.h"
 #include "bridge/host/Resources.h"
 #include "bridge/host/ServiceLog.h"
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 #include "bridge/relay/EventRelay.h"
 #include "bridge/relay/NamedEvent.h"
 #include "common/win/Resource.h"
@@ -33,40 +33,6 @@ constexpr DWORD kReplyGraceMs = 250;
 constexpr ULONGLONG kIdleEndMs = 5000;
 constexpr UINT kIdleCheckMs = 1000;
 
-// Registry helpers under HKEY_CLASSES_ROOT; each returns the Win32 status.
-LONG DeleteTree(HKEY root, const std::string& key) {
-  const LONG rc = ::RegDeleteTreeA(root, key.c_str());
-  return rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
-}
-
-LONG WriteEntry(HKEY root, const RegistryEntry& e) {
-  rm::UniqueRegKey key;
-  LONG rc = ::RegCreateKeyExA(root, e.key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                              nullptr, key.put(), nullptr);
-  if (rc != ERROR_SUCCESS || !e.hasValue) return rc;
-  return ::RegSetValueExA(key.get(), e.name.empty() ? nullptr : e.name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(e.text.c_str()),
-                          static_cast<DWORD>(e.text.size() + 1));
-}
-
-HRESULT ApplyEntries(const std::vector<std::string>& deletes,
-                     const std::vector<RegistryEntry>& entries) {
-  for (const std::string& key : deletes) {
-    const LONG rc = DeleteTree(HKEY_CLASSES_ROOT, key);
-    if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
-  }
-  for (const RegistryEntry& e : entries) {
-    const LONG rc = WriteEntry(HKEY_CLASSES_ROOT, e);
-    if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
-  }
-  return S_OK;
-}
-
-LONG SetString(HKEY key, const char* name, const char* text) {
-  return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                          static_cast<DWORD>(lstrlenA(text) + 1));
-}
-
 // A REG_DWORD of exactly four bytes; anything else counts as unreadable.
 bool ReadDword(HKEY key, const char* name, DWORD& value) {
   DWORD type = 0;
@@ -86,50 +52,6 @@ std::string LoadText(HINSTANCE instance, UINT id, const char* fallback) {
   return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string(fallback);
 }
 
-class ComApartment {
- public:
-  explicit ComApartment(DWORD model) : hr_(::CoInitializeEx(nullptr, model)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) ::CoUninitialize();
-  }
-  HRESULT result() const { return hr_; }
-
- private:
-  HRESULT hr_;
-};
-
-bool RunningUnderWine() {
-  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-// Wine's type-library marshaller looks the library up for the neutral
-// locale only; the library is registered for 0x409. Under Wine the path is
-// also registered for locale 0, and removed with the library.
-std::string NeutralTypeLibKey(const TLIBATTR& attr) {
-  wchar_t guid[64] = L"";
-  if (!::StringFromGUID2(attr.guid, guid, 64)) return std::string();
-  char text[64] = "";
-  ::WideCharToMultiByte(CP_ACP, 0, guid, -1, text, sizeof(text), nullptr, nullptr);
-  char key[160];
-  wsprintfA(key, "TypeLib\\%s\\%x.%x\\0", text, attr.wMajorVerNum, attr.wMinorVerNum);
-  return key;
-}
-
-void RegisterNeutralTypeLib(ITypeLib* lib, const std::string& exe) {
-  TLIBATTR* attr = nullptr;
-  if (FAILED(lib->GetLibAttr(&attr)) || !attr) return;
-  const std::string key = NeutralTypeLibKey(*attr);
-  const char* platform = attr->syskind == SYS_WIN64 ? "win64" : "win32";
-  lib->ReleaseTLibAttr(attr);
-  if (key.empty()) return;
-  WriteEntry(HKEY_CLASSES_ROOT, RegistryEntry{key + "\\" + platform, "", exe});
-}
-
-const char* const kRelayNames[] = {"VtqWmiBiosDockEvent", "VtqWmiBiosALSEvent",
-                                   "VtqWmiBiosWirelessEvent"};
-const DWORD kRelayIds[] = {1, 4, 5};
-
 }  // namespace
 
 // Never destroyed: a late call on an RPC thread may still reach it while
@@ -137,13 +59,6 @@ const DWORD kRelayIds[] = {1, 4, 5};
 ServiceModule& ServiceModule::Instance() {
   static ServiceModule* const module = new ServiceModule();
   return *module;
-}
-
-std::string ServiceModule::ModulePath() const {
-  char path[MAX_PATH] = "";
-  const DWORD n = ::GetModuleFileNameA(instance_, path, sizeof(path));
-  if (n == 0 || n >= sizeof(path)) return std::string();
-  return path;
 }
 
 void ServiceModule::Init(HINSTANCE instance) {
@@ -155,186 +70,52 @@ void ServiceModule::Init(HINSTANCE instance) {
   status_.dwCurrentState = SERVICE_STOPPED;
   status_.dwControlsAccepted = SERVICE_ACCEPT_STOP;
   state_ = SERVICE_STOPPED;
-  serviceFlag_ = true;
+  runsAsService_ = true;
 }
 
 int ServiceModule::Start(HINSTANCE instance, const char* commandLine) {
   Init(instance);
+  ServerRegistration registration(instance_, serviceName_, displayName_);
   switch (ParseSwitch(commandLine ? commandLine : "")) {
     case Switch::UnregServer:
-      for (const char* name : kRelayNames) RemoveRelayEvent(name);
-      return static_cast<int>(UnregisterServer());
+      return static_cast<int>(registration.Unregister());
     case Switch::RegServer:
-      return static_cast<int>(RegisterServer(false));
-    case Switch::Service: {
-      const HRESULT hr = RegisterServer(true);
-      if (SUCCEEDED(hr)) {
-        rm::UniqueRegKey params;
-        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, params.put(),
-                              nullptr) == ERROR_SUCCESS) {
-          const DWORD zero = 0;
-          ::RegSetValueExA(params.get(), kMaxAllowedValue, 0, REG_DWORD,
-                           reinterpret_cast<const BYTE*>(&zero), sizeof(zero));
-          ::RegSetValueExA(params.get(), kSettingsValue, 0, REG_DWORD,
-                           reinterpret_cast<const BYTE*>(&zero), sizeof(zero));
-        }
-        for (std::size_t i = 0; i < 3; ++i) RegisterRelayEvent(kRelayIds[i], kRelayNames[i]);
-      }
-      return static_cast<int>(hr);
-    }
+      return static_cast<int>(registration.Register(false));
+    case Switch::Service:
+      return static_cast<int>(registration.Register(true));
     case Switch::None:
       break;
   }
 
-  rm::UniqueRegKey appIds;
-  LONG rc = ::RegOpenKeyExA(HKEY_CLASSES_ROOT, "AppID", 0, KEY_READ, appIds.put());
-  if (rc != ERROR_SUCCESS) return static_cast<int>(rc);
-  rm::UniqueRegKey appId;
-  rc = ::RegOpenKeyExA(appIds.get(), kAppId, 0, KEY_READ, appId.put());
-  if (rc != ERROR_SUCCESS) return static_cast<int>(rc);
-  char localService[260];
-  DWORD size = sizeof(localService);
-  serviceFlag_ = ::RegQueryValueExA(appId.get(), kLocalServiceValue, nullptr, nullptr,
-                                    reinterpret_cast<BYTE*>(localService),
-                                    &size) == ERROR_SUCCESS;
+  // Without the AppID key the process exits with the registry's status.
+  const HRESULT mode = ReadRunMode();
+  if (FAILED(mode)) return static_cast<int>(HRESULT_CODE(mode));
 
-  if (serviceFlag_) {
+  if (runsAsService_) {
     char name[MAX_PATH];
     lstrcpynA(name, serviceName_.c_str(), sizeof(name));
     SERVICE_TABLE_ENTRYA table[] = {{name, &ServiceModule::ServiceMain}, {nullptr, nullptr}};
-    if (!::StartServiceCtrlDispatcherA(table)) serviceFlag_ = false;
+    if (!::StartServiceCtrlDispatcherA(table)) runsAsService_ = false;
   }
-  if (!serviceFlag_) Run();
+  if (!runsAsService_) Run();
   std::lock_guard<std::mutex> lock(statusMutex_);
   return static_cast<int>(status_.dwWin32ExitCode);
 }
 
-HRESULT ServiceModule::RegisterServer(bool withService) {
-  ComApartment com(COINIT_APARTMENTTHREADED);
-  if (FAILED(com.result())) return com.result();
-  Uninstall();
-  HRESULT hr = ApplyEntries(AppIdKeysToReplace(), AppIdEntries());
-  if (FAILED(hr)) return hr;
-
-  rm::UniqueRegKey appId;
-  const std::string appIdKey = std::string("AppID\\") + kAppId;
-  const LONG rc =
-      ::RegOpenKeyExA(HKEY_CLASSES_ROOT, appIdKey.c_str(), 0, KEY_WRITE, appId.put());
+// The process runs as the service when the AppID names one (LocalService),
+// else as a plain local server.
+HRESULT ServiceModule::ReadRunMode() {
+  rm::UniqueRegKey appIds;
+  LONG rc = ::RegOpenKeyExA(HKEY_CLASSES_ROOT, "AppID", 0, KEY_READ, appIds.put());
   if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
-  for (const std::string& value : AppIdValuesToDelete()) ::RegDeleteValueA(appId.get(), value.c_str());
-  const LONG permissions = WriteComPermissions(appId.get());
-  if (permissions != ERROR_SUCCESS) return HRESULT_FROM_WIN32(permissions);
-  if (withService) {
-    SetString(appId.get(), kLocalServiceValue, serviceName_.c_str());
-    SetString(appId.get(), kServiceParametersValue, kServiceArguments);
-    if (RunningUnderWine()) SetString(appId.get(), kWineServiceParamsValue, kServiceArguments);
-    Install();
-  }
-
-  const std::string exe = ModulePath();
-  if (exe.empty()) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
-  for (const ClassRegistration& c : ServedClasses()) {
-    hr = ApplyEntries(ClassKeysToDelete(c), ClassEntries(c, exe));
-    if (FAILED(hr)) return hr;
-  }
-  std::wstring wide(exe.size() + 1, L'\0');
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, exe.c_str(), -1, &wide[0],
-                                      static_cast<int>(wide.size()));
-  if (n <= 0) return rm::LastErrorResult();
-  ITypeLib* lib = nullptr;
-  hr = ::LoadTypeLibEx(wide.c_str(), REGKIND_REGISTER, &lib);
-  if (lib) {
-    if (SUCCEEDED(hr) && RunningUnderWine()) RegisterNeutralTypeLib(lib, exe);
-    lib->Release();
-  }
-  return hr;
-}
-
-HRESULT ServiceModule::UnregisterServer() {
-  ComApartment com(COINIT_APARTMENTTHREADED);
-  if (FAILED(com.result())) return com.result();
-  for (const std::string& key : AppIdKeysToDelete()) DeleteTree(HKEY_CLASSES_ROOT, key);
-  Uninstall();
-  for (const ClassRegistration& c : ServedClasses())
-    for (const std::string& key : ClassKeysToDelete(c)) DeleteTree(HKEY_CLASSES_ROOT, key);
-
-  const std::string exe = ModulePath();
-  std::wstring wide(exe.size() + 1, L'\0');
-  if (!exe.empty() && ::MultiByteToWideChar(CP_ACP, 0, exe.c_str(), -1, &wide[0],
-                                            static_cast<int>(wide.size())) > 0) {
-    ITypeLib* lib = nullptr;
-    if (SUCCEEDED(::LoadTypeLibEx(wide.c_str(), REGKIND_NONE, &lib)) && lib) {
-      TLIBATTR* attr = nullptr;
-      if (SUCCEEDED(lib->GetLibAttr(&attr)) && attr) {
-        const std::string neutral = NeutralTypeLibKey(*attr);
-        if (!neutral.empty()) DeleteTree(HKEY_CLASSES_ROOT, neutral);
-        ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
-                            attr->syskind);
-        lib->ReleaseTLibAttr(attr);
-      }
-      lib->Release();
-    }
-  }
+  rm::UniqueRegKey appId;
+  rc = ::RegOpenKeyExA(appIds.get(), kAppId, 0, KEY_READ, appId.put());
+  if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
+  char localService[260];
+  DWORD size = sizeof(localService);
+  runsAsService_ = ::RegQueryValueExA(appId.get(), kLocalServiceValue, nullptr, nullptr,
+                                      reinterpret_cast<BYTE*>(localService), &size) == ERROR_SUCCESS;
   return S_OK;
-}
-
-bool ServiceModule::Install() {
-  {
-    rm::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (manager) {
-      rm::UniqueServiceHandle existing(
-          ::OpenServiceA(manager.get(), serviceName_.c_str(), SERVICE_QUERY_CONFIG));
-      if (existing) return true;
-    }
-  }
-  rm::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  if (!manager) return false;
-  std::string path = ModulePath();
-  if (path.empty()) return false;
-  // A path with spaces is quoted, so that the manager cannot start a
-  // program named by the path's first word instead.
-  if (path.find(' ') != std::string::npos) path = "\"" + path + "\"";
-  rm::UniqueServiceHandle service(::CreateServiceA(
-      manager.get(), serviceName_.c_str(), displayName_.c_str(), SERVICE_ALL_ACCESS,
-      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path.c_str(),
-      nullptr, nullptr, "RPCSS\0", nullptr, nullptr));
-  return static_cast<bool>(service);
-}
-
-bool ServiceModule::Uninstall() {
-  {
-    rm::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager) return true;
-    rm::UniqueServiceHandle existing(
-        ::OpenServiceA(manager.get(), serviceName_.c_str(), SERVICE_QUERY_CONFIG));
-    if (!existing) return true;
-  }
-  rm::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  if (!manager) return false;
-  rm::UniqueServiceHandle service(::OpenServiceA(manager.get(), serviceName_.c_str(),
-                                                 SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
-  if (!service) return false;
-  SERVICE_STATUS status{};
-  if (::ControlService(service.get(), SERVICE_CONTROL_STOP, &status) ||
-      ::QueryServiceStatus(service.get(), &status)) {
-    for (int i = 0; i < 21 && status.dwCurrentState == SERVICE_STOP_PENDING; ++i) {
-      ::Sleep(500);
-      if (!::QueryServiceStatus(service.get(), &status)) break;
-    }
-  }
-  if (!::DeleteService(service.get())) return false;
-  service.reset();
-  // The manager removes a deleted service only when its last handle is
-  // closed and its process is gone; until then a new registration would
-  // find the old entry and install nothing. Wait (bounded) for it to go.
-  for (int i = 0; i < 40; ++i) {
-    rm::UniqueServiceHandle old(
-        ::OpenServiceA(manager.get(), serviceName_.c_str(), SERVICE_QUERY_STATUS));
-    if (!old) break;
-    ::Sleep(250);
-  }
-  return true;
 }
 
 void ServiceModule::ReportStatus(DWORD state) {
@@ -390,7 +171,7 @@ void WINAPI ServiceModule::ControlHandler(DWORD control) {
 void ServiceModule::SelfStop() {
   // Once: every call after the limit ends here again.
   if (selfStopped_.exchange(true)) return;
-  if (serviceFlag_) ReportStatus(SERVICE_STOP_PENDING);
+  if (runsAsService_) ReportStatus(SERVICE_STOP_PENDING);
   StopHandling();
 }
 
@@ -412,7 +193,7 @@ LONG ServiceModule::Lock() {
 LONG ServiceModule::Unlock() {
   lastLockChange_ = ::GetTickCount64();
   const LONG count = --lockCount_;
-  if (count == 0 && !serviceFlag_) {
+  if (count == 0 && !runsAsService_) {
     const DWORD thread = mainThreadId_.load();
     if (thread) ::PostThreadMessageA(thread, WM_QUIT, 0, 0);
   }
@@ -430,16 +211,18 @@ void ServiceModule::ReadParameters() {
   if (ReadDword(params.get(), kSettingsValue, value)) logFlags_ = DecodeSettings(value);
 }
 
-void ServiceModule::RegisterClassObjects() {
+// Stops at the first failure; the classes registered before it are served.
+HRESULT ServiceModule::RegisterClassObjects() {
   IClassFactory* factories[2] = {CallBiosExClassObject(), WmiKestrelClassObject()};
   const CLSID* clsids[2] = {&CLSID_vtqCallBiosEx, &CLSID_WmiKestrel};
   for (int i = 0; i < 2; ++i) {
     const HRESULT hr =
         ::CoRegisterClassObject(*clsids[i], factories[i], CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                                 &classCookies_[i]);
-    if (FAILED(hr)) break;
+    if (FAILED(hr)) return hr;
     classRegistered_[i] = true;
   }
+  return S_OK;
 }
 
 void ServiceModule::RevokeClassObjects() {
@@ -519,7 +302,7 @@ void ServiceModule::Run() {
   // Running is reported before the class objects are registered: a client's
   // first call can then never meet a service that is still starting.
   ShutdownEvent().Create();
-  if (serviceFlag_) ReportStatus(SERVICE_RUNNING);
+  if (runsAsService_) ReportStatus(SERVICE_RUNNING);
   RegisterClassObjects();
   StartTimer();
 
@@ -528,7 +311,7 @@ void ServiceModule::Run() {
   // service instead, would otherwise hold its refusing class objects for
   // good, and later clients would be handed them.
   lastLockChange_ = ::GetTickCount64();
-  const UINT_PTR idleTimer = serviceFlag_ ? 0 : ::SetTimer(nullptr, 0, kIdleCheckMs, nullptr);
+  const UINT_PTR idleTimer = runsAsService_ ? 0 : ::SetTimer(nullptr, 0, kIdleCheckMs, nullptr);
   for (;;) {
     const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;

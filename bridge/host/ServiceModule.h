@@ -1,6 +1,7 @@
-// The bridge's process: command line, registration, the service under the
-// service control manager, the run loop, the lock count and the instance
-// limit. Exactly one per process (ServiceModule::Instance()).
+// The bridge's process: the start (a registration switch goes to
+// ServerRegistration), the service under the service control manager, the
+// run loop and its stop steps, the lock count, the calls in progress and
+// the instance limit. Exactly one per process (ServiceModule::Instance()).
 #pragma once
 
 #include <windows.h>
@@ -22,13 +23,6 @@ class ServiceModule {
   // Process start: initialises the module, acts on a switch or runs the
   // service (or the plain local server). Returns the process's exit code.
   int Start(HINSTANCE instance, const char* commandLine);
-
-  // Registration with or without the service; unregistration (always 0
-  // once COM is initialised).
-  HRESULT RegisterServer(bool withService);
-  HRESULT UnregisterServer();
-  bool Install();
-  bool Uninstall();
 
   // The service's (or local server's) run: serves the classes until WM_QUIT.
   void Run();
@@ -58,15 +52,15 @@ class ServiceModule {
   void CallEnded();
 
   const std::string& ServiceName() const { return serviceName_; }
-  std::string ModulePath() const;
 
  private:
   ServiceModule() = default;
   void Init(HINSTANCE instance);
   void ReportStatus(DWORD state);
   void StopHandling();
+  HRESULT ReadRunMode();
   void ReadParameters();
-  void RegisterClassObjects();
+  HRESULT RegisterClassObjects();
   void RevokeClassObjects();
   void StartTimer();
   void DeleteTimerQueue(bool wait);
@@ -80,7 +74,10 @@ class ServiceModule {
   HINSTANCE instance_ = nullptr;
   std::string serviceName_ = "vtqwmi";
   std::string displayName_ = "Zarn WMI Interface";
-  bool serviceFlag_ = true;
+  // Whether the process runs under the service control manager (the AppID
+  // names the service and the dispatcher started); otherwise a plain local
+  // server, which ends when no client holds an object.
+  bool runsAsService_ = true;
   std::mutex statusMutex_;
   SERVICE_STATUS status_{};
   std::atomic<DWORD> state_{SERVICE_STOPPED};

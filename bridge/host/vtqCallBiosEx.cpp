@@ -4,6 +4,7 @@
 #include "bridge/host/ByteArrayShape.h"
 #include "bridge/host/CallLog.h"
 #include "bridge/host/MachineInfoReader.h"
+#include "bridge/host/MethodFrame.h"
 #include "bridge/host/ServiceLog.h"
 #include "bridge/host/ServiceModule.h"
 #include "bridge/relay/EventRelay.h"
@@ -12,40 +13,6 @@ namespace vtq {
 namespace {
 
 unsigned long AsLog(HRESULT hr) { return static_cast<unsigned long>(static_cast<ULONG>(hr)); }
-
-// The end of every method: the instance limit.
-void CheckInstanceLimit() {
-  ServiceModule& m = ServiceModule::Instance();
-  if (InstanceLimitReached(m.CallCount(), m.InstanceLimit())) m.SelfStop();
-}
-
-// Runs a method's own work unless the bridge is not running; a thrown
-// error becomes E_UNEXPECTED.
-template <class Work>
-HRESULT Guarded(Work work) {
-  if (!ServiceModule::Instance().IsRunning()) return RPC_E_SERVERCALL_RETRYLATER;
-  try {
-    return work();
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
-
-// The frame every method runs around its work: the work itself unless the
-// bridge is not running, the method's log line by flag (`log` writes it),
-// then the instance limit.
-template <class Work, class Log>
-HRESULT RunFrame(Work work, Log log) {
-  CallScope scope;
-  try {
-    const HRESULT hr = Guarded(work);
-    log(hr, ServiceModule::Instance().Flags());
-    CheckInstanceLimit();
-    return hr;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
 
 // The log of a method whose lines carry only its result.
 auto ResultLog(const char* okLine, const char* failedLine) {
@@ -108,7 +75,7 @@ HRESULT STDMETHODCALLTYPE vtqCallBiosEx::vtqExecMethodEx(ULONG dwCmd, ULONG dwTy
         if (FAILED(caller.ConnectResult())) return caller.ConnectResult();
         // Refused as the firmware would refuse it, without its answer read.
         if (const HRESULT check = CheckExecInput(InputFactsOf(lpVarDataIn))) {
-          if (lpRetCode) *lpRetCode = 0xFFFFFFFF;
+          if (lpRetCode) *lpRetCode = kBiosNoReturnCode;
           return check;
         }
         return caller.Execute(dwCmd, dwType, dwSizeIn, dwSizeOut, lpRetCode, lpVarDataIn,

@@ -1,21 +1,24 @@
 #include "bridge/relay/EventRelay.h"
 
 #include <chrono>
+#include <cstdarg>
+#include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "bridge/host/ServiceLog.h"
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 #include "bridge/relay/NamedEvent.h"
 #include "bridge/relay/RelayTable.h"
 #include "common/TextBuffer.h"
+#include "common/win/UnknownBase.h"
 
 namespace vtq {
 
-// What the sinks share with the relay: the current table and the log flags.
+// What the sinks share with the relay: the current table and the log.
 struct RelayDelivery {
-  std::function<LogFlags()> logFlags;
+  std::function<RelayLogFlags()> logFlags;
+  std::function<void(const char*)> writeLog;
   std::mutex mutex;  // guards `table` only
   std::shared_ptr<const RelayTable> table = std::make_shared<RelayTable>();
 
@@ -27,13 +30,21 @@ struct RelayDelivery {
     std::lock_guard<std::mutex> lock(mutex);
     table.swap(fresh);
   }
-  LogFlags Flags() const { return logFlags ? logFlags() : LogFlags{}; }
+  RelayLogFlags Flags() const { return logFlags && writeLog ? logFlags() : RelayLogFlags{}; }
+  // One line, formatted here; the log cuts what it keeps.
+  void Log(const char* format, ...) const __attribute__((format(printf, 2, 3))) {
+    if (!writeLog) return;
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof(line), format, args);
+    va_end(args);
+    writeLog(line);
+  }
 };
 
 namespace {
 
-constexpr char kVendorKey[] = "Software\\VTQ";
-constexpr char kAppIdSubkey[] = "{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
 constexpr char kBiosFiredLine[] =
     "a BIOS WMI Event is Fired, RefCount: %d, lObjectCount:%ld, EventID:%d, EventData: %d\n";
 constexpr char kDockFiredLine[] = "a BIOS WMI Event is Fired, RefCount: %d, lObjectCount:%ld\n";
@@ -64,41 +75,22 @@ bool ReadInt32(IWbemClassObject* object, const wchar_t* name, LONG& value) {
   }
 }
 
-// IUnknown and SetStatus of both sinks. The count starts at 1, the relay's
-// own reference, and changes only by interlocked operations.
-class RelaySink : public IWbemObjectSink {
+// SetStatus of both sinks. The count starts at 1, the relay's own
+// reference.
+class RelaySink : public rm::UnknownBase<RelaySink, rm::Interfaces<IWbemObjectSink>> {
  public:
   explicit RelaySink(std::shared_ptr<RelayDelivery> delivery) : delivery_(std::move(delivery)) {}
   virtual ~RelaySink() = default;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IWbemObjectSink) {
-      *out = static_cast<IWbemObjectSink*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG count = ::InterlockedDecrement(&refs_);
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
-  }
   HRESULT STDMETHODCALLTYPE SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override { return WBEM_S_NO_ERROR; }
 
  protected:
-  int RefCount() const { return static_cast<int>(::InterlockedCompareExchange(&refs_, 0, 0)); }
+  int RefCount() const { return static_cast<int>(UnknownBase::RefCount()); }
   static void Signal(const std::vector<std::string>& names) {
     for (const std::string& name : names) SignalNamedEvent(name.c_str());
   }
 
   std::shared_ptr<RelayDelivery> delivery_;
-
- private:
-  mutable LONG refs_ = 1;
 };
 
 class BiosEventSink final : public RelaySink {
@@ -110,7 +102,7 @@ class BiosEventSink final : public RelaySink {
   // every ID in the order of the objects.
   HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
     try {
-      const LogFlags flags = delivery_->Flags();
+      const RelayLogFlags flags = delivery_->Flags();
       const std::shared_ptr<const RelayTable> table = delivery_->Table();
       std::vector<std::uint32_t> ids;
       for (LONG i = 0; objects && i < count; ++i) {
@@ -120,7 +112,7 @@ class BiosEventSink final : public RelaySink {
         if (!ReadInt32(objects[i], L"EventID", id)) continue;
         if (!ReadInt32(objects[i], L"EventData", data)) data = 0;
         if (flags.success)
-          WriteLog(kBiosFiredLine, RefCount(), static_cast<long>(count), static_cast<int>(id), static_cast<int>(data));
+          delivery_->Log(kBiosFiredLine, RefCount(), static_cast<long>(count), static_cast<int>(id), static_cast<int>(data));
         ids.push_back(static_cast<std::uint32_t>(id));
       }
       Signal(BiosDeliverySignals(*table, ids));
@@ -136,12 +128,12 @@ class DockEventSink final : public RelaySink {
 
   HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
     try {
-      const LogFlags flags = delivery_->Flags();
+      const RelayLogFlags flags = delivery_->Flags();
       const std::shared_ptr<const RelayTable> table = delivery_->Table();
       const std::size_t objectCount = objects && count > 0 ? static_cast<std::size_t>(count) : 0;
       if (flags.success)
         for (std::size_t i = 0; i < objectCount; ++i)
-          WriteLog(kDockFiredLine, RefCount(), static_cast<long>(count));
+          delivery_->Log(kDockFiredLine, RefCount(), static_cast<long>(count));
       Signal(DockDeliverySignals(*table, objectCount));
     } catch (...) {
     }
@@ -201,6 +193,7 @@ EventRelay::EventRelay(Options options)
       connection_(options_.connection ? *options_.connection : WmiConnection::Instance()),
       delivery_(std::make_shared<RelayDelivery>()) {
   delivery_->logFlags = options_.logFlags;
+  delivery_->writeLog = options_.writeLog;
   if (!options_.markerPath) options_.markerPath = EventsMarkerPath();
 }
 
@@ -286,7 +279,7 @@ void EventRelay::ResubscribeAtStart(void* context) {
 void EventRelay::CreateMarker() const {
   const std::string& path = *options_.markerPath;
   if (path.empty()) {
-    if (delivery_->Flags().failure) WriteLog(kNoMarkerLine);
+    if (delivery_->Flags().failure) delivery_->Log(kNoMarkerLine);
     return;
   }
   rm::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -331,7 +324,7 @@ void RemoveRelayEvent(const char* name) {
   rm::UniqueRegKey vendor;
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVendorKey, 0, KEY_ALL_ACCESS, vendor.put()) ==
       ERROR_SUCCESS)
-    ::RegDeleteKeyA(vendor.get(), kAppIdSubkey);
+    ::RegDeleteKeyA(vendor.get(), kAppId);
 }
 
 NamedEvent& ShutdownEvent() {

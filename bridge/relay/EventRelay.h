@@ -30,7 +30,7 @@
 #include <optional>
 #include <string>
 
-#include "bridge/host/ServiceRules.h"
+#include "common/BridgeContract.h"
 #include "common/win/Resource.h"
 
 namespace vtq {
@@ -40,18 +40,26 @@ struct RelayDelivery;
 
 // "Shutdown Event Thread": created at the service's run, pulsed at stop.
 inline constexpr char kShutdownEventName[] = "Shutdown Event Thread";
-// Under HKEY_LOCAL_MACHINE: "Software\VTQ\" and the bridge's AppID.
-inline constexpr char kRelayKey[] = "Software\\VTQ\\{851CCB28-8554-4D67-9F9C-00198C4FA2C4}";
 // How long the stop waits after cancelling the vtqBEvnt subscription.
 inline constexpr DWORD kRelayStopWaitMs = 5000;
 // How long the stop waits for a subscription in progress to end.
 inline constexpr DWORD kRelayStopLockMs = 5000;
 
+// Which lines the relay logs: success, one line per delivered object;
+// failure, a subscription that writes no events marker.
+struct RelayLogFlags {
+  bool success = false;
+  bool failure = false;
+};
+
 class EventRelay {
  public:
   struct Options {
-    WmiConnection* connection = nullptr;  // the process-wide cache when null
-    std::function<LogFlags()> logFlags;   // no log lines when empty
+    WmiConnection* connection = nullptr;      // the process-wide cache when null
+    std::function<RelayLogFlags()> logFlags;  // no log lines when empty
+    // Takes each line, formatted and ending in a line feed; no log lines
+    // when empty. Called on the threads that deliver events and subscribe.
+    std::function<void(const char* line)> writeLog;
     std::string relayKey = kRelayKey;     // under HKEY_LOCAL_MACHINE
     // EventsMarkerPath() when not given; empty: no marker file.
     std::optional<std::string> markerPath;
@@ -125,7 +133,7 @@ HRESULT StopRelay();
 void RefuseSubscriptions();
 void ResubscribeAtStart(void* context);
 
-// HKEY_LOCAL_MACHINE\Software\VTQ\{AppID}\<name>, value vtqBEvntID.
+// HKEY_LOCAL_MACHINE\<kRelayKey>\<name>, value vtqBEvntID.
 LONG RegisterRelayEvent(DWORD id, const char* name);
 // Removes the name; the relay key goes with the last name. Failures are
 // ignored.

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/BridgeContract.h"
+
 namespace vtq {
 
 // Firmware event IDs 0 to 5 have an entry; names go to IDs 1 to 5 only.
@@ -20,9 +22,6 @@ inline constexpr std::uint32_t kRelayNamesPerId = 5;
 inline constexpr std::size_t kRelayNameSize = 64;
 // The subkey names the loader takes: at most 31 characters.
 inline constexpr std::size_t kRelaySubkeyNameMax = 31;
-inline constexpr char kRelayNamePrefix[] = "Global\\";
-// The registry value of a subkey that holds its firmware event ID.
-inline constexpr char kRelayIdValue[] = "vtqBEvntID";
 
 using RelayName = std::array<char, kRelayNameSize>;
 

@@ -2,6 +2,7 @@
 // computer is the simulated notebook; every other namespace goes to the
 // system's own WMI locator.
 #include "fwsim/wmi/Services.h"
+#include "common/win/UnknownBase.h"
 #include "fwsim/wmi/ObjectPath.h"
 
 namespace fwsim::wmi {
@@ -44,24 +45,8 @@ HRESULT SystemLocator(IWbemLocator** out) {
   return factory->CreateInstance(nullptr, IID_IWbemLocator, reinterpret_cast<void**>(out));
 }
 
-class Locator final : public IWbemLocator, private ModuleObject {
+class Locator final : public rm::UnknownBase<Locator, rm::Interfaces<IWbemLocator>>, private ModuleObject {
  public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IWbemLocator) {
-      *ppv = static_cast<IWbemLocator*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-  }
 
   STDMETHODIMP ConnectServer(const BSTR strNetworkResource, const BSTR strUser, const BSTR strPassword,
                              const BSTR strLocale, LONG lSecurityFlags, const BSTR strAuthority, IWbemContext* pCtx,
@@ -84,23 +69,11 @@ class Locator final : public IWbemLocator, private ModuleObject {
       return WBEM_S_NO_ERROR;
     });
   }
-
- private:
-  std::atomic<ULONG> refs_{1};
 };
 
-class LocatorFactory final : public IClassFactory {
+class LocatorFactory final
+    : public rm::UnknownBase<LocatorFactory, rm::Interfaces<IClassFactory>, rm::Lifetime::Static> {
  public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-      *ppv = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
   // The factory is static; it keeps the module loaded while referenced.
   STDMETHODIMP_(ULONG) AddRef() override {
     ModuleAddRef();

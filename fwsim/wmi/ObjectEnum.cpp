@@ -14,25 +14,6 @@ rm::ComPtr<ObjectEnum> ObjectEnum::Create(std::vector<rm::ComPtr<IWbemClassObjec
   return e;
 }
 
-STDMETHODIMP ObjectEnum::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IEnumWbemClassObject) {
-    *ppv = static_cast<IEnumWbemClassObject*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) ObjectEnum::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) ObjectEnum::Release() {
-  const ULONG n = --refs_;
-  if (n == 0) delete this;
-  return n;
-}
-
 STDMETHODIMP ObjectEnum::Reset() {
   return Guarded([&]() -> HRESULT {
     std::lock_guard<std::mutex> guard(lock_);

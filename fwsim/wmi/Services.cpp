@@ -79,28 +79,6 @@ Services::~Services() {
   for (auto& s : subscriptions_) s->Stop(false);
 }
 
-STDMETHODIMP Services::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IWbemServices) {
-    *ppv = static_cast<IWbemServices*>(this);
-  } else if (riid == IID_IClientSecurity) {
-    *ppv = static_cast<IClientSecurity*>(this);
-  } else {
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) Services::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) Services::Release() {
-  const ULONG n = --refs_;
-  if (n == 0) delete this;
-  return n;
-}
-
 // The connection is in-process: the blanket is kept and reported back, and
 // changes nothing else.
 STDMETHODIMP Services::QueryBlanket(IUnknown* pProxy, DWORD* pAuthnSvc, DWORD* pAuthzSvc,

@@ -3,6 +3,7 @@
 // succeed as they do on WMI's own proxy.
 #pragma once
 
+#include "common/win/UnknownBase.h"
 #include "fwsim/wmi/EventSubscription.h"
 #include "fwsim/wmi/Provider.h"
 
@@ -11,13 +12,10 @@
 
 namespace fwsim::wmi {
 
-class Services final : public IWbemServices, public IClientSecurity, private ModuleObject {
+class Services final : public rm::UnknownBase<Services, rm::Interfaces<IWbemServices, IClientSecurity>>, private ModuleObject {
  public:
   static rm::ComPtr<Services> Create(std::shared_ptr<Provider> provider);
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
 
   // IClientSecurity
   STDMETHODIMP QueryBlanket(IUnknown* pProxy, DWORD* pAuthnSvc, DWORD* pAuthzSvc, OLECHAR** pServerPrincName,
@@ -75,6 +73,7 @@ class Services final : public IWbemServices, public IClientSecurity, private Mod
                                IWbemObjectSink* pResponseHandler) override;
 
  private:
+  friend rm::UnknownBase<Services, rm::Interfaces<IWbemServices, IClientSecurity>>;
   explicit Services(std::shared_ptr<Provider> provider) : provider_(std::move(provider)) {}
   ~Services();
 
@@ -82,7 +81,6 @@ class Services final : public IWbemServices, public IClientSecurity, private Mod
   HRESULT RunBiosMethod(const std::string& path, const std::string& method, IWbemClassObject* pInParams,
                         IWbemClassObject** ppOutParams);
 
-  std::atomic<ULONG> refs_{1};
   const std::shared_ptr<Provider> provider_;
 
   std::mutex lock_;  // guards the blanket and the subscriptions

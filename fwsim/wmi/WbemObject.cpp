@@ -199,25 +199,6 @@ void WbemObject::SetObject(const char* name, IWbemClassObject* object) {
   SetValue(name, std::move(v));
 }
 
-STDMETHODIMP WbemObject::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IWbemClassObject) {
-    *ppv = static_cast<IWbemClassObject*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) WbemObject::AddRef() { return ++refs_; }
-
-STDMETHODIMP_(ULONG) WbemObject::Release() {
-  const ULONG n = --refs_;
-  if (n == 0) delete this;
-  return n;
-}
-
 STDMETHODIMP WbemObject::GetQualifierSet(IWbemQualifierSet** ppQualSet) {
   if (ppQualSet) *ppQualSet = nullptr;
   return WBEM_E_NOT_SUPPORTED;

@@ -3,6 +3,7 @@
 // every method takes the object's lock.
 #pragma once
 
+#include "common/win/UnknownBase.h"
 #include "fwsim/wmi/ComSupport.h"
 #include "fwsim/wmi/Schema.h"
 
@@ -20,7 +21,7 @@ struct ObjectHost {
 };
 using HostPtr = std::shared_ptr<const ObjectHost>;
 
-class WbemObject final : public IWbemClassObject, private ModuleObject {
+class WbemObject final : public rm::UnknownBase<WbemObject, rm::Interfaces<IWbemClassObject>>, private ModuleObject {
  public:
   static rm::ComPtr<WbemObject> NewClass(ClassPtr def, HostPtr host);
   static rm::ComPtr<WbemObject> NewInstance(ClassPtr def, HostPtr host);
@@ -35,10 +36,6 @@ class WbemObject final : public IWbemClassObject, private ModuleObject {
   HRESULT SetBytes(const char* name, const std::vector<std::uint8_t>& bytes);
   void SetObject(const char* name, IWbemClassObject* object);  // takes a reference
 
-  // IUnknown
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
 
   // IWbemClassObject
   STDMETHODIMP GetQualifierSet(IWbemQualifierSet** ppQualSet) override;
@@ -71,6 +68,8 @@ class WbemObject final : public IWbemClassObject, private ModuleObject {
   STDMETHODIMP GetMethodOrigin(LPCWSTR wszMethodName, BSTR* pstrClassName) override;
 
  private:
+  friend rm::UnknownBase<WbemObject, rm::Interfaces<IWbemClassObject>>;
+
   WbemObject(ClassPtr def, HostPtr host, bool isClass);
   ~WbemObject();
 
@@ -90,7 +89,6 @@ class WbemObject final : public IWbemClassObject, private ModuleObject {
   std::string RelPathLocked() const;
   rm::ComPtr<WbemObject> CopyLocked(bool asInstance);
 
-  std::atomic<ULONG> refs_{1};
   mutable std::mutex lock_;
   ClassPtr def_;
   const HostPtr host_;

@@ -1,19 +1,19 @@
 #include "rmctl/core/MachineText.h"
 
-#include "bridge/host/MachineInfoText.h"
+#include "rmctl/core/MachineInfoText.h"
 #include "rmctl/core/Json.h"
 
 namespace rmctl {
 
 std::string MachineText(const std::uint8_t* record, std::size_t size) {
   std::string text;
-  for (const std::string& line : vtq::FormatMachineInfoRecord(record, size)) text += line + "\n";
+  for (const std::string& line : FormatMachineInfoRecord(record, size)) text += line + "\n";
   return text;
 }
 
 std::string MachineJson(const std::uint8_t* record, std::size_t size) {
   std::string json = "{";
-  for (const std::string& line : vtq::FormatMachineInfoRecord(record, size)) {
+  for (const std::string& line : FormatMachineInfoRecord(record, size)) {
     const std::size_t colon = line.find(": ");
     if (colon == std::string::npos) continue;
     if (json.size() > 1) json += ",";

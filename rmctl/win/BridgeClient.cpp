@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/BiosCall.h"
+#include "common/BridgeContract.h"
 #include "rmctl/core/DebugInfoText.h"
 
 namespace rmctl {
@@ -50,7 +51,7 @@ HRESULT BridgeClient::Connect() {
 HRESULT BridgeClient::ReadWord(rm::WirelessWord& word, std::uint32_t& returnCode) {
   rm::Variant in, out;
   RM_RETURN_IF_FAILED(ByteArray(static_cast<ULONG>(word.size()), nullptr, out));
-  ULONG code = 0xFFFFFFFF;
+  ULONG code = vtq::kBiosNoReturnCode;
   const HRESULT hr = bridge_->vtqExecMethodEx(rm::kCmdRead, rm::kTypeWireless, 0, static_cast<ULONG>(word.size()),
                                               &code, in.get(), out.get());
   returnCode = code;
@@ -65,7 +66,7 @@ HRESULT BridgeClient::ReadWord(rm::WirelessWord& word, std::uint32_t& returnCode
 HRESULT BridgeClient::Switch(const rm::SwitchRequest& request, std::uint32_t& returnCode) {
   rm::Variant in, out;
   RM_RETURN_IF_FAILED(ByteArray(static_cast<ULONG>(request.size()), request.data(), in));
-  ULONG code = 0xFFFFFFFF;
+  ULONG code = vtq::kBiosNoReturnCode;
   const HRESULT hr = bridge_->vtqExecMethodEx(rm::kCmdWrite, rm::kTypeWireless, static_cast<ULONG>(request.size()),
                                               0, &code, in.get(), out.get());
   returnCode = code;
@@ -73,7 +74,7 @@ HRESULT BridgeClient::Switch(const rm::SwitchRequest& request, std::uint32_t& re
 }
 
 HRESULT BridgeClient::MachineRecord(std::vector<std::uint8_t>& record) {
-  constexpr ULONG kFullLayout = 388;
+  constexpr ULONG kFullLayout = vtq::kMachineInfoFullLayout;
   rm::Variant info;
   RM_RETURN_IF_FAILED(ByteArray(kFullLayout, nullptr, info));
   ULONG size = kFullLayout;

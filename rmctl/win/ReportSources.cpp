@@ -3,9 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "bridge/host/BridgeNames.h"
-#include "bridge/relay/EventRelay.h"
-#include "bridge/relay/RelayTable.h"
+#include "common/BridgeContract.h"
 #include "common/SettingsNames.h"
 #include "common/win/Resource.h"
 #include "vtqwmi.h"

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <new>
 
+#include "common/win/UnknownBase.h"
 #include "tests/bench/noop/NoopBridge.h"
 
 namespace {
@@ -18,32 +19,12 @@ namespace {
 std::atomic<LONG> g_objects{0};
 DWORD g_mainThread = 0;
 
-class Noop final : public IvtqCallBiosEx, public IvtqCallKestrelBios {
+class Noop final : public rm::UnknownBase<Noop, rm::Interfaces<IvtqCallBiosEx, IvtqCallKestrelBios>> {
  public:
   Noop() { ++g_objects; }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IvtqCallBiosEx)) {
-      *out = static_cast<IvtqCallBiosEx*>(this);
-      AddRef();
-      return S_OK;
-    }
-    if (IsEqualIID(iid, IID_IvtqCallKestrelBios)) {
-      *out = static_cast<IvtqCallKestrelBios*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG n = --refs_;
-    if (n == 0) {
-      delete this;
-      if (--g_objects == 0) ::PostThreadMessageA(g_mainThread, WM_QUIT, 0, 0);
-    }
-    return static_cast<ULONG>(n);
+  // The last object's end ends the server.
+  ~Noop() {
+    if (--g_objects == 0) ::PostThreadMessageA(g_mainThread, WM_QUIT, 0, 0);
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (count) *count = 0;
@@ -66,24 +47,10 @@ class Noop final : public IvtqCallBiosEx, public IvtqCallKestrelBios {
     if (device) *device = ::GetCurrentProcessId();
     return S_OK;
   }
-
- private:
-  std::atomic<LONG> refs_{1};
 };
 
-class Factory final : public IClassFactory {
+class Factory final : public rm::UnknownBase<Factory, rm::Interfaces<IClassFactory>, rm::Lifetime::Static> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-      *out = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;

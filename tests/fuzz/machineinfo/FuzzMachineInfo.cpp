@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "bridge/host/MachineInfoRecord.h"
-#include "bridge/host/MachineInfoText.h"
+#include "rmctl/core/MachineInfoText.h"
 
 namespace {
 
@@ -48,6 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < unused.size; ++i)
     if (record[unused.offset + i]) std::abort();
 
-  (void)vtq::FormatMachineInfoRecord(record, sizeof record);
+  (void)rmctl::FormatMachineInfoRecord(record, sizeof record);
   return 0;
 }

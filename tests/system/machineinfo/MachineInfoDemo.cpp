@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "bridge/host/MachineInfoText.h"
+#include "rmctl/core/MachineInfoText.h"
 #include "tests/system/machineinfo/MachineInfoClient.h"
 
 namespace {
@@ -25,7 +25,7 @@ int PrintRecord() {
     return 1;
   }
   const std::vector<std::uint8_t> record = machineinfotest::ArrayBytes(info);
-  for (const std::string& line : vtq::FormatMachineInfoRecord(record.data(), record.size())) {
+  for (const std::string& line : rmctl::FormatMachineInfoRecord(record.data(), record.size())) {
     std::printf("%s\n", line.c_str());
   }
   return 0;

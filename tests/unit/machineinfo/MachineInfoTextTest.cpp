@@ -1,4 +1,4 @@
-#include "bridge/host/MachineInfoText.h"
+#include "rmctl/core/MachineInfoText.h"
 
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
@@ -32,7 +32,7 @@ Record SampleRecord(std::uint32_t layout) {
 
 TEST(FormatMachineInfoRecord, OneLinePerField) {
   const Record r = SampleRecord(388);
-  const auto lines = vtq::FormatMachineInfoRecord(r.data(), r.size());
+  const auto lines = rmctl::FormatMachineInfoRecord(r.data(), r.size());
   EXPECT_THAT(lines, Contains("Record size: 388"));
   EXPECT_THAT(lines, Contains("Firmware version: F.0B - 06/15/2004"));
   EXPECT_THAT(lines, Contains("Manufacturer: Maker"));
@@ -48,7 +48,7 @@ TEST(FormatMachineInfoRecord, OneLinePerField) {
 
 TEST(FormatMachineInfoRecord, ShortLayoutTakesTheProductNameFromItsSlot) {
   const Record r = SampleRecord(308);
-  const auto lines = vtq::FormatMachineInfoRecord(r.data(), 308);
+  const auto lines = rmctl::FormatMachineInfoRecord(r.data(), 308);
   EXPECT_THAT(lines, Contains("Product name: Notebook 7"));
   EXPECT_THAT(lines, Contains("Manufacturer: Maker"));
 }
@@ -57,12 +57,12 @@ TEST(FormatMachineInfoRecord, LeavesOutWhatTheRecordDoesNotHold) {
   Record r = SampleRecord(388);
   // A text that fills its field without a zero ends at the field's end.
   std::fill(r.begin() + 36, r.begin() + 68, 'M');
-  auto lines = vtq::FormatMachineInfoRecord(r.data(), r.size());
+  auto lines = rmctl::FormatMachineInfoRecord(r.data(), r.size());
   EXPECT_THAT(lines, Contains("Manufacturer: " + std::string(32, 'M')));
-  lines = vtq::FormatMachineInfoRecord(r.data(), 100);
+  lines = rmctl::FormatMachineInfoRecord(r.data(), 100);
   EXPECT_THAT(lines, Contains("Manufacturer: " + std::string(32, 'M')));
   EXPECT_THAT(lines, Not(Contains(testing::StartsWith("Serial number"))));
-  EXPECT_TRUE(vtq::FormatMachineInfoRecord(r.data(), 0).empty());
+  EXPECT_TRUE(rmctl::FormatMachineInfoRecord(r.data(), 0).empty());
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 #include "bridge/relay/EventRelay.h"
 #include "tests/windows/fwsim/WmiClient.h"
 

@@ -6,7 +6,8 @@
 #include <atomic>
 #include <thread>
 
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
+#include "common/win/UnknownBase.h"
 #include "tests/windows/fwsim/WmiClient.h"
 
 namespace vtq {
@@ -14,27 +15,11 @@ namespace {
 
 // A locator in front of the system's: counts connections and fails the
 // ones it is told to.
-class CountingLocator final : public IWbemLocator {
+class CountingLocator final : public rm::UnknownBase<CountingLocator, rm::Interfaces<IWbemLocator>> {
  public:
   explicit CountingLocator(std::atomic<int>* failNext) : failNext_(failNext) {
     ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                        real_.put_void());
-  }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IWbemLocator)) {
-      *out = this;
-      AddRef();
-      return S_OK;
-    }
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
   }
   HRESULT STDMETHODCALLTYPE ConnectServer(BSTR ns, BSTR user, BSTR password, BSTR locale,
                                           LONG flags, BSTR authority, IWbemContext* ctx,
@@ -48,7 +33,6 @@ class CountingLocator final : public IWbemLocator {
   }
 
  private:
-  std::atomic<ULONG> refs_{1};
   std::atomic<int>* failNext_;
   rm::ComPtr<IWbemLocator> real_;
 };

@@ -12,6 +12,7 @@
 #include <wbemidl.h>
 
 #include "common/win/Resource.h"
+#include "common/win/UnknownBase.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -240,7 +241,7 @@ inline std::uint32_t WordOf(const std::vector<std::uint8_t>& data) {
 
 // A sink that records what it is given. Indicate and SetStatus come on the
 // stand-in's delivery thread; tests wait on the recorded state with a limit.
-class RecordingSink final : public IWbemObjectSink {
+class RecordingSink final : public rm::UnknownBase<RecordingSink, rm::Interfaces<IWbemObjectSink>> {
  public:
   struct Event {
     std::string className;
@@ -252,22 +253,6 @@ class RecordingSink final : public IWbemObjectSink {
 
   static rm::ComPtr<RecordingSink> Create() { return rm::ComPtr<RecordingSink>::Attach(new RecordingSink()); }
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IWbemObjectSink) {
-      *ppv = static_cast<IWbemObjectSink*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG n = ::InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return static_cast<ULONG>(n);
-  }
   STDMETHODIMP Indicate(LONG count, IWbemClassObject** objects) override {
     Record(count, objects);
     if (onIndicate_) onIndicate_();
@@ -317,12 +302,12 @@ class RecordingSink final : public IWbemObjectSink {
     std::lock_guard<std::mutex> guard(lock_);
     return statuses_;
   }
-  LONG RefCount() const { return refs_; }
+  LONG RefCount() const { return static_cast<LONG>(UnknownBase::RefCount()); }
   // Waits until the reference count is `count` (the stand-in released what
   // it held) or the limit passes.
   bool WaitForRefCount(LONG count, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
-    while (::InterlockedCompareExchange(&refs_, 0, 0) != count) {
+    while (RefCount() != count) {
       if (std::chrono::steady_clock::now() >= end) return false;
       ::Sleep(10);
     }
@@ -330,10 +315,10 @@ class RecordingSink final : public IWbemObjectSink {
   }
 
  private:
+  friend UnknownBase;
   RecordingSink() = default;
   ~RecordingSink() = default;
 
-  LONG refs_ = 1;
   std::function<void()> onIndicate_;
   std::mutex lock_;
   std::condition_variable changed_;

@@ -1,15 +1,15 @@
-#include "bridge/host/MachineInfoText.h"
+#include "rmctl/core/MachineInfoText.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "bridge/host/MachineInfoRecord.h"
+#include "common/BridgeContract.h"
 
-namespace vtq {
+namespace rmctl {
 
 namespace {
 
-namespace mi = machine_info;
+namespace mi = vtq::machine_info;
 
 class RecordView {
  public:
@@ -86,4 +86,4 @@ std::vector<std::string> FormatMachineInfoRecord(const std::uint8_t* record, std
   return lines;
 }
 
-}  // namespace vtq
+}  // namespace rmctl

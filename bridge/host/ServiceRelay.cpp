@@ -1,7 +1,8 @@
-// The service's relay: the process-wide WMI connection and the service's
-// log flags. Part of vtqwmi.exe only.
+// The service's relay: the process-wide WMI connection, the service's log
+// flags and its log.
+#include "bridge/host/ServiceLog.h"
 #include "bridge/host/ServiceModule.h"
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 #include "bridge/relay/EventRelay.h"
 
 namespace vtq {
@@ -10,7 +11,11 @@ EventRelay& EventRelay::Instance() {
   static EventRelay* relay = [] {
     Options options;
     options.connection = &WmiConnection::Instance();
-    options.logFlags = [] { return ServiceModule::Instance().Flags(); };
+    options.logFlags = [] {
+      const LogFlags flags = ServiceModule::Instance().Flags();
+      return RelayLogFlags{flags.success, flags.failure};
+    };
+    options.writeLog = [](const char* line) { WriteLog("%s", line); };
     return new EventRelay(std::move(options));
   }();
   return *relay;

@@ -1,4 +1,4 @@
-#include "bridge/host/WmiConnection.h"
+#include "bridge/wmi/WmiConnection.h"
 
 #include <chrono>
 #include <utility>
