@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
+#include "common/ui/Subclass.h"
 #include "common/win/Resource.h"
-#include "tray/windows/PageRules.h"
-#include "tray/windows/Subclass.h"
+#include "tray/windows/StatusPageRules.h"
 
 namespace rm {
 
