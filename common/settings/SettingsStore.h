@@ -2,8 +2,8 @@
 // Minder: read at start-up (creating the key with five zero values the first
 // time), re-read on the settings-changed message, and written value by value;
 // the applet reads and writes the same key and announces its changes. Main
-// thread only (the applet: the host's thread). Registry failures are silent: reads keep the integers
-// they had, writes are skipped.
+// thread only (the applet: the host's thread). Registry failures are silent:
+// reads keep the integers they had, writes are skipped.
 #pragma once
 
 #include <windows.h>
