@@ -6,11 +6,11 @@
 
 #include <cstring>
 
+#include "common/ui/ResourceString.h"
 #include "panel/CplAnswers.h"
 #include "panel/PanelSettings.h"
 #include "panel/PanelSheet.h"
 #include "panel/res/resource.h"
-#include "tray/windows/ResourceString.h"
 
 // The host's record is that of a 32-bit applet: 244 bytes there.
 static_assert(sizeof(void*) != 4 || sizeof(NEWCPLINFOA) == 244, "NEWCPLINFO of a 32-bit applet");

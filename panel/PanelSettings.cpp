@@ -1,7 +1,7 @@
 #include "panel/PanelSettings.h"
 
-#include "tray/core/SettingsStore.h"
-#include "tray/windows/PageRules.h"
+#include "common/settings/SettingsStore.h"
+#include "common/settings/SettingsPageRules.h"
 
 namespace rm {
 

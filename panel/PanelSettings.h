@@ -4,7 +4,7 @@
 // page's check states against them. The host's thread only.
 #pragma once
 
-#include "tray/core/SettingsRules.h"
+#include "common/settings/SettingsRules.h"
 
 namespace rm {
 

@@ -1,9 +1,8 @@
 #include "panel/PanelSheet.h"
 
 #include "common/MessageNames.h"
+#include "common/ui/ResourceString.h"
 #include "panel/res/resource.h"
-#include "tray/core/SettingsStore.h"
-#include "tray/windows/ResourceString.h"
 
 namespace rm {
 namespace {
@@ -22,11 +21,6 @@ const SettingsPageLayout kPanelPageLayout = {
     true,
     RGB(0xFF, 0xFF, 0xFF),
 };
-
-// Posted to every top-level window of the other applications, without
-// waiting: a hung tray program cannot block the applet.
-constexpr DWORD kBroadcastFlags = BSF_IGNORECURRENTTASK | BSF_POSTMESSAGE | BSF_FORCEIFHUNG | BSF_ALLOWSFW;
-static_assert(kBroadcastFlags == 0xB2, "the broadcast's flags");
 
 }  // namespace
 
@@ -56,7 +50,9 @@ BOOL PanelSheet::OnInitDialog() {
 bool PanelSheet::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
   switch (id) {
     case IDOK:
-      StoreAndBroadcast();
+      // The values the page changed go to the key and into the applet
+      // settings; the broadcast follows in any case.
+      page_.ApplyOk(settings_, propsChangedMessage_);
       ::EndDialog(hwnd(), kSheetOk);
       return true;
     case IDCANCEL:
@@ -65,19 +61,6 @@ bool PanelSheet::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
     default:
       return false;
   }
-}
-
-// The values the page changed go to the existing key (never created here)
-// and into the applet settings; the broadcast is made whether or not the key
-// opened and whether or not anything changed.
-void PanelSheet::StoreAndBroadcast() {
-  if (page_.hwnd()) {
-    std::uint32_t checks[kPageSettingCount] = {};
-    page_.ReadChecks(checks);
-    StoreSettings(settings_, ChangedSettings(settings_, checks));
-  }
-  DWORD recipients = BSM_APPLICATIONS;
-  ::BroadcastSystemMessageA(kBroadcastFlags, &recipients, propsChangedMessage_, 0, 0);
 }
 
 }  // namespace rm

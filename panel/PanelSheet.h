@@ -8,11 +8,11 @@
 
 #include <windows.h>
 
-#include "tray/core/SettingsRules.h"
-#include "tray/windows/Dialog.h"
-#include "tray/windows/DialogFrame.h"
-#include "tray/windows/PageTabHost.h"
-#include "tray/windows/SettingsPage.h"
+#include "common/settings/SettingsRules.h"
+#include "common/ui/Dialog.h"
+#include "common/ui/DialogFrame.h"
+#include "common/ui/PageTabHost.h"
+#include "common/ui/SettingsPage.h"
 
 namespace rm {
 
@@ -37,8 +37,6 @@ class PanelSheet : public Dialog {
   bool OnCommand(WORD id, WORD code, HWND control) override;
 
  private:
-  void StoreAndBroadcast();
-
   HINSTANCE instance_;
   Settings& settings_;
   PageTabHost tabs_;

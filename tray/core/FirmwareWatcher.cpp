@@ -38,6 +38,10 @@ HANDLE CreateOrOpenWirelessEvent() {
   return event;
 }
 
+// The watcher thread's exit code when it cannot watch: its argument or one
+// of its events is missing, or an exception ended it.
+constexpr unsigned kWatcherExitCannotWatch = 6;
+
 struct WatcherArgument {
   RadioState* radios;
 };
@@ -49,7 +53,7 @@ unsigned __stdcall WatcherThread(void* parameter) {
   try {
     RadioState* radios = argument ? argument->radios : nullptr;
     if (!radios || !radios->wirelessEvent || !radios->switchSignal || !radios->stopSignal) {
-      code = 6;
+      code = kWatcherExitCannotWatch;
     } else {
       // The stop comes first and through a signal of our own: another
       // waiter on the shared event (a second session's tray program) may
@@ -63,7 +67,7 @@ unsigned __stdcall WatcherThread(void* parameter) {
       }
     }
   } catch (...) {
-    code = 6;
+    code = kWatcherExitCannotWatch;
   }
   if (SUCCEEDED(comInit)) ::CoUninitialize();
   return code;

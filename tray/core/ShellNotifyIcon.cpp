@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "tray/windows/ResourceString.h"
+#include "common/ui/ResourceString.h"
 
 namespace rm {
 namespace {

@@ -5,13 +5,12 @@
 #include <memory>
 #include <new>
 
+#include "common/settings/SettingsStore.h"
 #include "common/win/Resource.h"
 #include "tray/core/AppModule.h"
 #include "tray/core/RadioState.h"
-#include "tray/core/SettingsStore.h"
 #include "tray/core/StartupRules.h"
 #include "tray/core/TrayWindow.h"
-#include "tray/windows/Notices.h"
 
 namespace rm {
 namespace {
@@ -25,7 +24,7 @@ ProbeOutcome OutcomeOf(HRESULT hr) {
 
 // Steps after the probe: refuse with a notice, or run the tray window's
 // loop. Returns when the program is to end.
-void RunOrRefuse(HINSTANCE instance, std::unique_ptr<RadioState>& radios) {
+void RunOrRefuse(HINSTANCE instance, std::unique_ptr<RadioState>& radios, ProgramWindows& windows) {
   StartupDiagnostics& diagnostics = AppDiagnostics();
   const HRESULT probe = radios->Probe();
   diagnostics.Set(StartupDiagnostics::kProbe, probe);
@@ -35,23 +34,21 @@ void RunOrRefuse(HINSTANCE instance, std::unique_ptr<RadioState>& radios) {
   if (WritesDebugInfo(action)) WriteDebugInfo(diagnostics);
   switch (action) {
     case StartupAction::kGuestNotice:
-      ShowGuestNotice(instance);
+      windows.ShowGuestNotice(instance);
       return;
     case StartupAction::kUnsupportedNotice:
-      ShowUnsupportedNotice(instance);
+      windows.ShowUnsupportedNotice(instance);
       return;
-    case StartupAction::kNoDevicesNotice: {
-      NoDevicesNotice notice(instance, settings);
-      notice.Show(::GetActiveWindow());
+    case StartupAction::kNoDevicesNotice:
+      windows.ShowNoDevicesNotice(instance, settings, ::GetActiveWindow());
       return;
-    }
     case StartupAction::kEndSilently:
       return;
     case StartupAction::kRun:
       break;
   }
 
-  TrayWindow tray(*radios);
+  TrayWindow tray(*radios, windows);
   MessageLoop loop;
   Module().SetMessageLoop(&loop);
   const HWND window = tray.Create(instance);
@@ -83,7 +80,7 @@ StartupDiagnostics& AppDiagnostics() {
 
 bool OpenStatusRequested() { return g_openStatusRequest; }
 
-int RunTrayProgram(HINSTANCE instance, const char* commandLine) {
+int RunTrayProgram(HINSTANCE instance, const char* commandLine, ProgramWindows& windows) {
   StartupDiagnostics& diagnostics = AppDiagnostics();
   diagnostics.Reset();
 
@@ -108,7 +105,7 @@ int RunTrayProgram(HINSTANCE instance, const char* commandLine) {
   {
     std::unique_ptr<RadioState> radios(new (std::nothrow) RadioState(diagnostics));
     diagnostics.Set(StartupDiagnostics::kRadioState, NonzeroHandleValue(radios.get()));
-    if (radios) RunOrRefuse(instance, radios);
+    if (radios) RunOrRefuse(instance, radios, windows);
   }
 
   Module().Term();

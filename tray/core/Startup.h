@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "common/StartupDiagnostics.h"
+#include "tray/core/ProgramWindows.h"
 
 namespace rm {
 
@@ -18,7 +19,8 @@ StartupDiagnostics& AppDiagnostics();
 // tray window posts the open-status message once its icon is shown.
 bool OpenStatusRequested();
 
-// The whole run of the program; returns the exit code (always 0).
-int RunTrayProgram(HINSTANCE instance, const char* commandLine);
+// The whole run of the program with the notices and the properties window
+// of `windows`; returns the exit code (always 0).
+int RunTrayProgram(HINSTANCE instance, const char* commandLine, ProgramWindows& windows);
 
 }  // namespace rm

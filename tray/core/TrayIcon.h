@@ -17,7 +17,7 @@
 #include <string>
 
 #include "common/RadioFlags.h"
-#include "tray/core/SettingsRules.h"
+#include "common/settings/SettingsRules.h"
 
 namespace rm {
 

@@ -5,10 +5,6 @@
 namespace rm {
 namespace {
 
-// A radio counts as on for the display only when it is usable as well.
-bool WlanShownOn(const RadioFlags& f) { return WlanUsable(f) && f.wlanOn; }
-bool BluetoothShownOn(const RadioFlags& f) { return BluetoothUsable(f) && f.bluetoothOn; }
-
 void AppendAllRadiosItems(std::vector<TrayMenuItem>& items, const RadioFlags& f, bool wlanGrayed,
                           bool bluetoothGrayed) {
   TrayMenuItem on{IDM_ALL_ON, IDS_MENU_ALL_ON, wlanGrayed && bluetoothGrayed};
@@ -36,28 +32,28 @@ std::vector<unsigned> StatusTextIds(const RadioFlags& f) {
   std::vector<unsigned> ids;
   if (f.hasWlan) {
     const bool both = f.hasBluetooth != 0;
-    if (!WlanUsable(f)) {
-      ids.push_back(both ? IDS_TIP_WLAN_DISABLED_LONG : IDS_TIP_WLAN_DISABLED);
-    } else if (f.wlanOn) {
-      ids.push_back(both ? IDS_TIP_WLAN_ON_LONG : IDS_TIP_WLAN_ON);
-    } else {
-      ids.push_back(both ? IDS_TIP_WLAN_OFF_LONG : IDS_TIP_WLAN_OFF);
+    switch (WlanDisplayState(f)) {
+      case DisplayState::Disabled: ids.push_back(both ? IDS_TIP_WLAN_DISABLED_LONG : IDS_TIP_WLAN_DISABLED); break;
+      case DisplayState::On: ids.push_back(both ? IDS_TIP_WLAN_ON_LONG : IDS_TIP_WLAN_ON); break;
+      case DisplayState::Off: ids.push_back(both ? IDS_TIP_WLAN_OFF_LONG : IDS_TIP_WLAN_OFF); break;
     }
   }
   if (f.hasBluetooth) {
-    if (!BluetoothUsable(f)) {
-      ids.push_back(IDS_TIP_BT_DISABLED);
-    } else {
-      ids.push_back(f.bluetoothOn ? IDS_TIP_BT_ON : IDS_TIP_BT_OFF);
+    switch (BluetoothDisplayState(f)) {
+      case DisplayState::Disabled: ids.push_back(IDS_TIP_BT_DISABLED); break;
+      case DisplayState::On: ids.push_back(IDS_TIP_BT_ON); break;
+      case DisplayState::Off: ids.push_back(IDS_TIP_BT_OFF); break;
     }
   }
   return ids;
 }
 
-int TrayIconId(const RadioFlags& f) {
-  const bool on = (f.hasWlan && WlanShownOn(f)) || (f.hasBluetooth && BluetoothShownOn(f));
-  return on ? IDI_RADIO_ON : IDI_RADIO_OFF;
+bool AnyRadioShownOn(const RadioFlags& f) {
+  return (f.hasWlan && WlanDisplayState(f) == DisplayState::On) ||
+         (f.hasBluetooth && BluetoothDisplayState(f) == DisplayState::On);
 }
+
+int TrayIconId(const RadioFlags& f) { return AnyRadioShownOn(f) ? IDI_RADIO_ON : IDI_RADIO_OFF; }
 
 std::vector<TrayMenuItem> TrayMenuItems(const RadioFlags& f) {
   std::vector<TrayMenuItem> items;

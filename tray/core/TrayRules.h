@@ -15,7 +15,12 @@ namespace rm {
 // the wireless LAN part is the long, indented form ending in a line feed.
 std::vector<unsigned> StatusTextIds(const RadioFlags& f);
 
-// 203 when a present radio is shown on (usable and on), else 202.
+// Whether a present radio is shown on: its display state (common/RadioFlags)
+// is On, that is, it is usable and on.
+bool AnyRadioShownOn(const RadioFlags& f);
+
+// The image of the tray icon and of the status page's picture: 203 when a
+// present radio is shown on, else 202.
 int TrayIconId(const RadioFlags& f);
 
 struct TrayMenuItem {

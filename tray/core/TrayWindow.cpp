@@ -3,20 +3,21 @@
 #include <memory>
 
 #include "common/MessageNames.h"
+#include "common/settings/SettingsStore.h"
 #include "common/SettingsNames.h"
+#include "common/ui/ResourceString.h"
 #include "tray/core/FirmwareWatcher.h"
-#include "tray/core/SettingsStore.h"
 #include "tray/core/Startup.h"
 #include "tray/core/TrayRules.h"
 #include "tray/res/resource.h"
-#include "tray/windows/Notices.h"
 
 namespace rm {
 
 std::string TrayWindow::Texts::Text(unsigned id) const { return LoadResourceUtf8(Module().Instance(), id); }
 
-TrayWindow::TrayWindow(RadioState& radios)
+TrayWindow::TrayWindow(RadioState& radios, ProgramWindows& windows)
     : radios_(radios),
+      windows_(windows),
       msgTrayIcon_(::RegisterWindowMessageA(kMsgTrayIcon)),
       msgTaskbarCreated_(::RegisterWindowMessageA("TaskbarCreated")),
       shell_(Module().Instance(), msgTrayIcon_),
@@ -168,11 +169,13 @@ void TrayWindow::RunDefaultCommand() {
 // loop keeps dispatching this window's messages.
 void TrayWindow::OpenPropertiesWindow() {
   if (properties_) {
-    if (properties_->hwnd()) ::BringWindowToTop(properties_->hwnd());
+    if (properties_->Window()) ::BringWindowToTop(properties_->Window());
     return;
   }
   Settings& settings = AppSettings();
-  auto window = std::make_unique<PropertiesWindow>(Module().Instance(), radios_, settings);
+  std::unique_ptr<PropertiesWindowControl> window =
+      windows_.NewPropertiesWindow(Module().Instance(), radios_, settings);
+  if (!window) return;
   properties_ = window.get();
   window->Run(::GetActiveWindow());
   properties_ = nullptr;

@@ -2,18 +2,19 @@
 // the empty template 129. It owns the notification-area icon with its
 // tooltip, balloons and menu, starts and stops the firmware event watcher,
 // follows the radios (WM_RADIOSTATECHANGED) and the settings-changed
-// message, opens the properties window, and ends the program (command 1).
+// message, opens the properties window (made by ProgramWindows), and ends
+// the program (command 1).
 // Main thread only.
 #pragma once
 
 #include <windows.h>
 
+#include "common/ui/Dialog.h"
 #include "tray/core/AppModule.h"
+#include "tray/core/ProgramWindows.h"
 #include "tray/core/RadioState.h"
 #include "tray/core/ShellNotifyIcon.h"
 #include "tray/core/TrayIcon.h"
-#include "tray/windows/Dialog.h"
-#include "tray/windows/PropertiesWindow.h"
 
 namespace rm {
 
@@ -27,7 +28,7 @@ inline constexpr WORD kCmdEndProgram = 1;  // IDOK
 class TrayWindow : public Dialog, public MessageFilter {
  public:
   // Registers the icon callback message and "TaskbarCreated".
-  explicit TrayWindow(RadioState& radios);
+  TrayWindow(RadioState& radios, ProgramWindows& windows);
   ~TrayWindow() override;
 
   // Creates the hidden window; null on failure.
@@ -60,6 +61,7 @@ class TrayWindow : public Dialog, public MessageFilter {
   void EndProgram();
 
   RadioState& radios_;
+  ProgramWindows& windows_;
   UINT msgTrayIcon_ = 0;
   UINT msgTaskbarCreated_ = 0;
   Texts texts_;
@@ -70,7 +72,7 @@ class TrayWindow : public Dialog, public MessageFilter {
   UINT msgOpenStatusPage_ = 0;
   UINT msgPropsChanged_ = 0;
   // The open properties window; null when none.
-  PropertiesWindow* properties_ = nullptr;
+  PropertiesWindowControl* properties_ = nullptr;
 };
 
 }  // namespace rm

@@ -36,7 +36,7 @@ class HelpViewer {
   HelpViewer& operator=(const HelpViewer&) = delete;
   ~HelpViewer();
 
-  // Help (button 9): nothing while the viewer is open or being opened;
+  // Help (IDC_PROPS_HELP): nothing while the viewer is open or being opened;
   // otherwise starts the thread that opens the viewer on the overview topic
   // with `caller` as its caller (and owner). Returns at once.
   void Show(HWND caller) noexcept;

@@ -1,7 +1,7 @@
 #include "tray/windows/Notices.h"
 
+#include "common/settings/SettingsStore.h"
 #include "common/SettingsNames.h"
-#include "tray/core/SettingsStore.h"
 #include "tray/res/resource.h"
 
 namespace rm {

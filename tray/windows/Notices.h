@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "tray/core/SettingsRules.h"
-#include "tray/windows/Dialog.h"
-#include "tray/windows/ResourceString.h"
+#include "common/settings/SettingsRules.h"
+#include "common/ui/Dialog.h"
+#include "common/ui/ResourceString.h"
 
 namespace rm {
 

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "tray/core/SettingsStore.h"
 #include "tray/res/resource.h"
 #include "tray/windows/Notices.h"
 
@@ -53,7 +52,7 @@ BOOL PropertiesWindow::OnInitDialog() {
   const HWND tab = ::GetDlgItem(hwnd(), IDC_PROPS_TAB);
   tabs_.Bind(tab);
   okButton_ = ::GetDlgItem(hwnd(), IDOK);
-  secondButton_ = ::GetDlgItem(hwnd(), IDCANCEL);
+  closeCancelButton_ = ::GetDlgItem(hwnd(), IDCANCEL);
   helpButton_ = ::GetDlgItem(hwnd(), IDC_PROPS_HELP);
 
   const HWND settingsWindow = settingsPage_.Create(hwnd());
@@ -98,11 +97,11 @@ void PropertiesWindow::OnTabSelected(int index) {
   if (index == 0) {
     dropDefaultLook(okButton_);
     ::ShowWindow(okButton_, SW_HIDE);
-    ::SetWindowTextW(secondButton_, LoadResourceText(instance_, IDS_BUTTON_CLOSE).c_str());
+    ::SetWindowTextW(closeCancelButton_, LoadResourceText(instance_, IDS_BUTTON_CLOSE).c_str());
     ::SendMessageA(hwnd(), DM_SETDEFID, IDCANCEL, 0);
   } else if (index == 1) {
-    dropDefaultLook(secondButton_);
-    ::SetWindowTextW(secondButton_, LoadResourceText(instance_, IDS_BUTTON_CANCEL).c_str());
+    dropDefaultLook(closeCancelButton_);
+    ::SetWindowTextW(closeCancelButton_, LoadResourceText(instance_, IDS_BUTTON_CANCEL).c_str());
     ::ShowWindow(okButton_, SW_SHOW);
     ::SendMessageA(hwnd(), DM_SETDEFID, IDOK, 0);
   }
@@ -126,13 +125,8 @@ bool PropertiesWindow::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {
   }
 }
 
-// OK: the check states become the pending settings, and what differs from
-// the in-memory settings is stored. The key is never created here.
-void PropertiesWindow::Apply() {
-  // Without its page there are no check states to take.
-  if (!settingsPage_.hwnd()) return;
-  settingsPage_.ReadChecks(pendingSettings_);
-  StoreSettings(settings_, ChangedSettings(settings_, pendingSettings_));
-}
+// OK: what the page changed is stored. Nothing is broadcast: the tray
+// window shows or hides the icon by the settings when this window ends.
+void PropertiesWindow::Apply() { settingsPage_.ApplyOk(settings_, 0); }
 
 }  // namespace rm

@@ -10,13 +10,14 @@
 
 #include <cstdint>
 
-#include "tray/core/RadioFlags.h"
-#include "tray/core/SettingsRules.h"
-#include "tray/windows/Dialog.h"
-#include "tray/windows/DialogFrame.h"
+#include "common/RadioFlags.h"
+#include "common/settings/SettingsRules.h"
+#include "common/ui/Dialog.h"
+#include "common/ui/DialogFrame.h"
+#include "common/ui/PageTabHost.h"
+#include "common/ui/SettingsPage.h"
+#include "tray/core/ProgramWindows.h"
 #include "tray/windows/HelpLauncher.h"
-#include "tray/windows/PageTabHost.h"
-#include "tray/windows/SettingsPage.h"
 #include "tray/windows/StatusPage.h"
 
 namespace rm {
@@ -26,16 +27,17 @@ inline constexpr INT_PTR kPropsClosedFromOutside = 0;
 inline constexpr INT_PTR kPropsOk = IDOK;
 inline constexpr INT_PTR kPropsClosed = IDCANCEL;
 
-class PropertiesWindow : public Dialog {
+class PropertiesWindow : public Dialog, public PropertiesWindowControl {
  public:
   PropertiesWindow(HINSTANCE instance, RadioControl& radios, Settings& settings);
 
   // Runs the modal loop; the dialog result (-1 when it could not be made).
-  INT_PTR Run(HWND owner);
+  INT_PTR Run(HWND owner) override;
   // Ends the window with result 0; nothing is stored.
-  void CloseFromOutside();
+  void CloseFromOutside() override;
+  HWND Window() const override { return hwnd(); }
   // The status page in use; null before initialisation.
-  HWND StatusPageWindow() const { return statusPageWindow_; }
+  HWND StatusPageWindow() const override { return statusPageWindow_; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -52,7 +54,8 @@ class PropertiesWindow : public Dialog {
   Settings& settings_;
   PageTabHost tabs_;
   HWND okButton_ = nullptr;
-  HWND secondButton_ = nullptr;
+  // IDCANCEL: "Close" on the status tab, "Cancel" on the settings tab.
+  HWND closeCancelButton_ = nullptr;
   HWND helpButton_ = nullptr;
   HWND statusPageWindow_ = nullptr;
   // The viewer opened by Help, owned by this window (its caller) and closed
@@ -60,7 +63,6 @@ class PropertiesWindow : public Dialog {
   HelpViewer helpViewer_;
   StatusPage statusPages_[6];
   SettingsPage settingsPage_;
-  std::uint32_t pendingSettings_[kPageSettingCount] = {};
   WindowIcons icons_;
 };
 

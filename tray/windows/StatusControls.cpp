@@ -1,7 +1,7 @@
 #include "tray/windows/StatusControls.h"
 
+#include "common/ui/Dialog.h"
 #include "tray/res/resource.h"
-#include "tray/windows/Dialog.h"
 
 namespace rm {
 

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
+#include "common/ui/Subclass.h"
 #include "common/win/Resource.h"
-#include "tray/windows/PageRules.h"
-#include "tray/windows/Subclass.h"
+#include "tray/windows/StatusPageRules.h"
 
 namespace rm {
 
@@ -33,7 +33,7 @@ class StatusIcon {
  public:
   // Binds the static and loads both pictures from `instance`.
   void Bind(HWND control, HINSTANCE instance);
-  // Shows picture 203 or 202.
+  // Shows icon IDI_RADIO_ON or IDI_RADIO_OFF.
   void Show(int iconId);
 
  private:

@@ -1,8 +1,8 @@
 #include "tray/windows/StatusPage.h"
 
 #include "common/MessageNames.h"
+#include "common/ui/ResourceString.h"
 #include "tray/res/resource.h"
-#include "tray/windows/Notices.h"
 
 namespace rm {
 

@@ -9,10 +9,10 @@
 
 #include <windows.h>
 
-#include "tray/core/RadioFlags.h"
-#include "tray/windows/Dialog.h"
-#include "tray/windows/PageRules.h"
+#include "common/RadioFlags.h"
+#include "common/ui/Dialog.h"
 #include "tray/windows/StatusControls.h"
+#include "tray/windows/StatusPageRules.h"
 
 namespace rm {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <cstring>
 
-#include "tray/core/SettingsRules.h"
+#include "common/settings/SettingsRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;

@@ -1,4 +1,4 @@
-#include "tray/windows/PageRules.h"
+#include "tray/windows/StatusPageRules.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "common/settings/SettingsPageRules.h"
 
 namespace rm {
 namespace {

@@ -1,4 +1,4 @@
-#include "tray/core/SettingsRules.h"
+#include "common/settings/SettingsRules.h"
 
 #include <gtest/gtest.h>
 

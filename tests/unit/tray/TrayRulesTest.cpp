@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/tray/TrayTexts.h"
-#include "tray/core/RadioFlags.h"
+#include "tray/core/ReasonTexts.h"
 
 namespace rm {
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "common/ui/ResourceString.h"
 #include "tests/system/tray/ScreenPixels.h"
 #include "tests/windows/tray/TraySupport.h"
-#include "tray/windows/ResourceString.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The settings store against the prefix's registry.
-#include "tray/core/SettingsStore.h"
+#include "common/settings/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

@@ -2,18 +2,18 @@
 // settings, in two groups. The tray program's properties window ("Properties"
 // tab, template 205, default colours) and the Control Panel applet
 // (template 202 on white) each carry one; a SettingsPageLayout says which
-// template, control ids, texts and background. The page only edits: its
-// window's OK reads the check boxes and stores what changed.
+// template, control ids, texts and background. The page edits; the OK of
+// the window that carries it runs ApplyOk, the same for both windows.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
+#include "common/settings/SettingsPageRules.h"
+#include "common/settings/SettingsRules.h"
+#include "common/ui/Dialog.h"
 #include "common/win/Resource.h"
-#include "tray/core/SettingsRules.h"
-#include "tray/windows/Dialog.h"
-#include "tray/windows/PageRules.h"
 
 namespace rm {
 
@@ -41,6 +41,15 @@ class SettingsPage : public Dialog {
   HWND Create(HWND parent);
   // The check states of the four check boxes, in layout order.
   void ReadChecks(std::uint32_t (&checks)[kPageSettingCount]) const;
+  // The OK of the window that carries the page: the check states are read
+  // and the values that differ from `settings` are stored in the existing
+  // key (never created here) and in `settings`; without the page's window
+  // nothing is read or stored. Then, when `broadcastMessage` is not 0, it is
+  // broadcast (BroadcastSettingsChanged), whether or not the key opened and
+  // whether or not anything changed. The applet broadcasts the
+  // settings-changed message; the tray program's own window passes 0, since
+  // its program applies the settings itself.
+  void ApplyOk(Settings& settings, UINT broadcastMessage) const;
 
  protected:
   BOOL OnInitDialog() override;
@@ -58,7 +67,8 @@ class SettingsPage : public Dialog {
   // Made with the page object and deleted with it; null keeps the default
   // colours.
   UniqueBrush background_;
-  std::uint32_t copies_[kPageSettingCount] = {};
+  // The check states set at opening, from the stored values.
+  std::uint32_t checksAtOpening_[kPageSettingCount] = {};
 };
 
 }  // namespace rm

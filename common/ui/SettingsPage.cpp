@@ -1,6 +1,7 @@
-#include "tray/windows/SettingsPage.h"
+#include "common/ui/SettingsPage.h"
 
-#include "tray/windows/ResourceString.h"
+#include "common/settings/SettingsStore.h"
+#include "common/ui/ResourceString.h"
 
 namespace rm {
 namespace {
@@ -21,15 +22,24 @@ void SettingsPage::ReadChecks(std::uint32_t (&checks)[kPageSettingCount]) const 
   }
 }
 
+void SettingsPage::ApplyOk(Settings& settings, UINT broadcastMessage) const {
+  if (hwnd()) {
+    std::uint32_t checks[kPageSettingCount] = {};
+    ReadChecks(checks);
+    StoreSettings(settings, ChangedSettings(settings, checks));
+  }
+  if (broadcastMessage) BroadcastSettingsChanged(broadcastMessage);
+}
+
 BOOL SettingsPage::OnInitDialog() {
   for (int i = 0; i < kPageSettingCount; ++i) {
-    copies_[i] = CheckStateOfStored(settings_.*(kPageSettings[i]->member));
-    ::SendMessageA(CheckBox(i), BM_SETCHECK, copies_[i], 0);
+    checksAtOpening_[i] = CheckStateOfStored(settings_.*(kPageSettings[i]->member));
+    ::SendMessageA(CheckBox(i), BM_SETCHECK, checksAtOpening_[i], 0);
   }
   for (const auto& text : layout_.texts) {
     ::SetDlgItemTextW(hwnd(), text.controlId, LoadResourceText(instance_, text.stringId).c_str());
   }
-  Enable(EnablingAtOpening(copies_[kHideTray], copies_[kNoBalloons]));
+  Enable(EnablingAtOpening(checksAtOpening_[kHideTray], checksAtOpening_[kNoBalloons]));
   return TRUE;
 }
 

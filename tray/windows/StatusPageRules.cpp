@@ -1,13 +1,11 @@
-#include "tray/windows/PageRules.h"
+#include "tray/windows/StatusPageRules.h"
 
+#include "tray/core/ReasonTexts.h"
+#include "tray/core/TrayRules.h"
 #include "tray/res/resource.h"
 
 namespace rm {
 namespace {
-
-// A radio counts as on for the panel only when it is present and usable.
-bool WlanShownOn(const RadioFlags& f) { return f.hasWlan && WlanUsable(f) && f.wlanOn; }
-bool BluetoothShownOn(const RadioFlags& f) { return f.hasBluetooth && BluetoothUsable(f) && f.bluetoothOn; }
 
 // The reason line when neither shown radio is on, first match wins. With
 // both radios present the LAN switching hold reads "BIOS Settings", since
@@ -26,9 +24,12 @@ unsigned PanelReasonId(const RadioFlags& f) {
   return OffReasonTextId(reason == OffReason::None ? OffReason::UserSelection : reason);
 }
 
-RowView RowRule(bool usable, bool on) {
-  if (!usable) return {IDS_DISABLED, TextColor::kGrey, IDS_TURN_OFF, false};
-  if (on) return {IDS_STATE_ON, TextColor::kBlue, IDS_TURN_OFF, true};
+RowView RowRule(DisplayState state) {
+  switch (state) {
+    case DisplayState::Disabled: return {IDS_DISABLED, TextColor::kGrey, IDS_TURN_OFF, false};
+    case DisplayState::On: return {IDS_STATE_ON, TextColor::kBlue, IDS_TURN_OFF, true};
+    case DisplayState::Off: break;
+  }
   return {IDS_STATE_OFF, TextColor::kGrey, IDS_TURN_ON, true};
 }
 
@@ -70,24 +71,18 @@ StatusSections SectionsOfLayout(int layoutId) {
   return s;
 }
 
+// The picture is the tray icon's image: both show whether a present radio
+// is shown on.
 PanelView PanelRule(const RadioFlags& f) {
-  bool on;
-  if (f.hasWlan && f.hasBluetooth) {
-    on = WlanShownOn(f) || BluetoothShownOn(f);
-  } else if (f.hasWlan) {
-    on = WlanShownOn(f);
-  } else {
-    on = BluetoothShownOn(f);
-  }
-  if (on) return {IDI_RADIO_ON, IDS_STATE_ON, TextColor::kBlue, 0};
+  if (AnyRadioShownOn(f)) return {TrayIconId(f), IDS_STATE_ON, TextColor::kBlue, 0};
   const unsigned reason = PanelReasonId(f);
   const unsigned state = reason == IDS_REASON_USER_SELECTION ? IDS_STATE_OFF : IDS_DISABLED;
-  return {IDI_RADIO_OFF, state, TextColor::kGrey, reason};
+  return {TrayIconId(f), state, TextColor::kGrey, reason};
 }
 
-RowView WlanRowRule(const RadioFlags& f) { return RowRule(WlanUsable(f), f.wlanOn != 0); }
+RowView WlanRowRule(const RadioFlags& f) { return RowRule(WlanDisplayState(f)); }
 
-RowView BluetoothRowRule(const RadioFlags& f) { return RowRule(BluetoothUsable(f), f.bluetoothOn != 0); }
+RowView BluetoothRowRule(const RadioFlags& f) { return RowRule(BluetoothDisplayState(f)); }
 
 BothRadiosView BothRadiosRule(const RadioFlags& f) {
   BothRadiosView v;
@@ -105,38 +100,6 @@ SwitchRequest BothRadiosRequest(const RadioFlags& f) {
 FirmwareValueView FirmwareValue(int enabled) {
   if (enabled) return {IDS_ENABLED, TextColor::kBlue};
   return {IDS_DISABLED, TextColor::kGrey};
-}
-
-const SettingsValue* const kPageSettings[kPageSettingCount] = {
-    &kSettingsValues[0],  // HideSysTray
-    &kSettingsValues[1],  // HideBIOSSettings
-    &kSettingsValues[2],  // DisableBalloons
-    &kSettingsValues[3],  // DisableFirstBalloon
-};
-
-std::uint32_t CheckStateOfStored(std::uint32_t stored) { return stored <= 2 ? stored : 0; }
-
-// "Checked" is the check state 1 (BST_CHECKED) for both boxes; the third
-// state, 2, counts as not checked.
-SettingsEnabling EnablingAtOpening(std::uint32_t hideTrayState, std::uint32_t noBalloonsState) {
-  if (hideTrayState == 1) return {false, false, false};
-  return {true, true, noBalloonsState != 1};
-}
-
-SettingsEnabling EnablingAfterHideTrayClick(bool hideTrayChecked) {
-  const bool enabled = !hideTrayChecked;
-  return {enabled, enabled, enabled};
-}
-
-bool FirstBalloonEnabledAfterBalloonsClick(bool noBalloonsChecked) { return !noBalloonsChecked; }
-
-std::vector<SettingWrite> ChangedSettings(const Settings& current, const std::uint32_t (&pending)[kPageSettingCount]) {
-  std::vector<SettingWrite> writes;
-  for (int i = 0; i < kPageSettingCount; ++i) {
-    const SettingsValue& v = *kPageSettings[i];
-    if (current.*v.member != pending[i]) writes.push_back({v.name, v.member, pending[i]});
-  }
-  return writes;
 }
 
 }  // namespace rm

@@ -1,10 +1,10 @@
-#include "tray/windows/PageTabHost.h"
+#include "common/ui/PageTabHost.h"
 
 #include <commctrl.h>
 
 #include <string>
 
-#include "tray/windows/Dialog.h"
+#include "common/ui/Dialog.h"
 
 namespace rm {
 namespace {

@@ -1,4 +1,4 @@
-#include "tray/core/RadioFlags.h"
+#include "tray/core/ReasonTexts.h"
 
 #include "tray/res/resource.h"
 

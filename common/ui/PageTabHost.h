@@ -11,7 +11,7 @@
 
 #include <vector>
 
-#include "tray/windows/Subclass.h"
+#include "common/ui/Subclass.h"
 
 namespace rm {
 

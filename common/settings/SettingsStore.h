@@ -1,15 +1,16 @@
 // The tray program's settings in HKEY_CURRENT_USER\Software\VTQ\Zarn Radio
 // Minder: read at start-up (creating the key with five zero values the first
-// time), re-read on the settings-changed message, and written value by value.
-// Main thread only. Registry failures are silent: reads keep the integers
-// they had, writes are skipped.
+// time), re-read on the settings-changed message, and written value by value;
+// the applet reads and writes the same key and announces its changes. Main
+// thread only (the applet: the host's thread). Registry failures are silent:
+// reads keep the integers they had, writes are skipped.
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
-#include "tray/core/SettingsRules.h"
+#include "common/settings/SettingsRules.h"
 #include "common/StartupDiagnostics.h"
 
 namespace rm {
@@ -46,6 +47,11 @@ bool StoreSetting(Settings& settings, std::uint32_t Settings::*member, const cha
 // `writes` in memory and writes it. Returns whether the key opened; the
 // in-memory settings are untouched when it did not.
 bool StoreSettings(Settings& settings, const std::vector<SettingWrite>& writes);
+
+// Posts `message` (the registered "ZARN_RADIOMINDER_PROPSCHG") with wParam 0
+// and lParam 0 to every top-level window of the other applications, without
+// waiting: a hung tray program cannot block the caller.
+void BroadcastSettingsChanged(UINT message);
 
 // Writes StartupDiagnostics as the 56-byte REG_BINARY value DebugInfo to the
 // existing key (never creates it).

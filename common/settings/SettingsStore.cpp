@@ -1,4 +1,4 @@
-#include "tray/core/SettingsStore.h"
+#include "common/settings/SettingsStore.h"
 
 #include "common/SettingsNames.h"
 #include "common/win/Resource.h"
@@ -22,6 +22,11 @@ void ReadDword(HKEY key, const char* name, std::uint32_t* target) {
   if (::RegQueryValueExA(key, name, nullptr, &type, data, &size) != ERROR_SUCCESS) return;
   TakeDwordValue(type, data, size, target);
 }
+
+// Posted to every top-level window of the other applications, without
+// waiting.
+constexpr DWORD kBroadcastFlags = BSF_IGNORECURRENTTASK | BSF_POSTMESSAGE | BSF_FORCEIFHUNG | BSF_ALLOWSFW;
+static_assert(kBroadcastFlags == 0xB2, "the broadcast's flags");
 
 bool SetDword(HKEY key, const char* name, DWORD value) {
   return ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
@@ -96,6 +101,11 @@ bool StoreSettings(Settings& settings, const std::vector<SettingWrite>& writes) 
     SetDword(key.get(), w.name, w.value);
   }
   return true;
+}
+
+void BroadcastSettingsChanged(UINT message) {
+  DWORD recipients = BSM_APPLICATIONS;
+  ::BroadcastSystemMessageA(kBroadcastFlags, &recipients, message, 0, 0);
 }
 
 bool WriteDebugInfo(const StartupDiagnostics& diagnostics) {

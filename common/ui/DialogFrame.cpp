@@ -1,6 +1,6 @@
-#include "tray/windows/DialogFrame.h"
+#include "common/ui/DialogFrame.h"
 
-#include "tray/windows/FrameRules.h"
+#include "common/ui/FrameRules.h"
 
 namespace rm {
 namespace {

@@ -1,5 +1,5 @@
-// The radio rules (common/RadioFlags.h) and what only the tray program adds
-// to them: the string-table numbers of the reasons' texts.
+// The texts of the reasons (common/RadioFlags.h: OffReason) in the tray
+// program's string table.
 #pragma once
 
 #include "common/RadioFlags.h"

@@ -1,4 +1,4 @@
-#include "tray/windows/FrameRules.h"
+#include "common/ui/FrameRules.h"
 
 namespace rm {
 

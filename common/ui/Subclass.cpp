@@ -1,4 +1,4 @@
-#include "tray/windows/Subclass.h"
+#include "common/ui/Subclass.h"
 
 namespace rm {
 namespace {

@@ -1,8 +1,8 @@
-// Dialog: the base of the tray program's dialogs (modal and modeless). One
-// static dialog procedure binds the object to its window at WM_INITDIALOG,
-// routes messages to small virtual handlers, reflects control notifications
-// that no handler consumed back to the control (message + 0x2000), and
-// keeps every exception inside.
+// Dialog: the base of the tray program's and the applet's dialogs (modal
+// and modeless). One static dialog procedure binds the object to its window
+// at WM_INITDIALOG, routes messages to small virtual handlers, reflects
+// control notifications that no handler consumed back to the control
+// (message + 0x2000), and keeps every exception inside.
 #pragma once
 
 #include <windows.h>

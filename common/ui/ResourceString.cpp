@@ -1,4 +1,4 @@
-#include "tray/windows/ResourceString.h"
+#include "common/ui/ResourceString.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "tray/windows/Dialog.h"
+#include "common/ui/Dialog.h"
 
 namespace rm {
 
