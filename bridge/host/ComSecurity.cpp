@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bridge/host/AccessLists.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace vtq {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "bridge/host/DataBlockRules.h"
 #include "common/win/BiosRequest.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace vtq {
 namespace {

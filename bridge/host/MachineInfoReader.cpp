@@ -9,7 +9,7 @@
 
 #include "bridge/host/MachineInfoRecord.h"
 #include "bridge/wmi/WmiConnection.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace vtq {
 

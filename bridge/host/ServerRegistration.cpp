@@ -6,7 +6,7 @@
 
 #include "bridge/host/ComSecurity.h"
 #include "bridge/relay/EventRelay.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace vtq {
 namespace {

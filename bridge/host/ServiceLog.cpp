@@ -14,7 +14,7 @@
 #include "bridge/host/LogFolderRules.h"
 #include "bridge/host/LogFormat.h"
 #include "common/TextBuffer.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace vtq {
 namespace {

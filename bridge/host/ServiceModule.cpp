@@ -14,7 +14,7 @@
 #include "bridge/wmi/WmiConnection.h"
 #include "bridge/relay/EventRelay.h"
 #include "bridge/relay/NamedEvent.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace vtq {
 namespace {

@@ -31,7 +31,7 @@
 #include <string>
 
 #include "common/BridgeContract.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace vtq {
 

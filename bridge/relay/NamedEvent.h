@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace vtq {
 

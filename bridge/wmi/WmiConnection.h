@@ -28,7 +28,7 @@
 #include <functional>
 #include <mutex>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace vtq {
 

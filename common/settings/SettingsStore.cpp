@@ -1,7 +1,7 @@
 #include "common/settings/SettingsStore.h"
 
 #include "common/SettingsNames.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace rm {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace rm {
 

@@ -13,7 +13,7 @@
 #include "common/settings/SettingsPageRules.h"
 #include "common/settings/SettingsRules.h"
 #include "common/ui/Dialog.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace rm {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "common/BiosCall.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace rm {
 

@@ -23,7 +23,7 @@
 #include <memory>
 #include <string>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "fwsim/machine/Machine.h"
 #include "fwsim/model/MachineState.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "fwsim/machine/SharedMachine.h"
 #include "fwsim/model/SmbiosFile.h"
 #include "fwsim/tool/ToolActions.h"

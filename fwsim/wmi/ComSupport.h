@@ -7,7 +7,7 @@
 #include <oleauto.h>
 #include <wbemidl.h>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 #include <atomic>
 #include <cstdint>

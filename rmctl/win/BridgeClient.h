@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/RadioFlags.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "vtqwmi.h"
 
 namespace rmctl {

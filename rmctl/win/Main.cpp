@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/EventNames.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "rmctl/core/Arguments.h"
 #include "rmctl/core/DebugInfoText.h"
 #include "rmctl/core/MachineText.h"

@@ -5,7 +5,7 @@
 
 #include "common/BridgeContract.h"
 #include "common/SettingsNames.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "vtqwmi.h"
 
 namespace rmctl {

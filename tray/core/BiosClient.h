@@ -10,7 +10,7 @@
 #include <mutex>
 
 #include "common/BiosCall.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "common/StartupDiagnostics.h"
 
 namespace rm {

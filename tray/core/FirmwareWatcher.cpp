@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "vtqwmi.h"
 
 namespace rm {

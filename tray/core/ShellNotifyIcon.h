@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "tray/core/TrayIcon.h"
 
 namespace rm {

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "common/settings/SettingsStore.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "tray/core/AppModule.h"
 #include "tray/core/RadioState.h"
 #include "tray/core/StartupRules.h"

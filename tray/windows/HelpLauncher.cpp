@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace rm {
 namespace {

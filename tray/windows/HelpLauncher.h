@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace rm {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "common/ui/Subclass.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "tray/windows/StatusPageRules.h"
 
 namespace rm {

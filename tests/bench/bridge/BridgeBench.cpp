@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "tests/bench/noop/NoopBridge.h"
 #include "tests/system/bridge/BridgeHarness.h"
 #include "tests/windows/fwsim/WmiClient.h"

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "tests/system/bridge/BridgeHarness.h"
 
 namespace benchnoop {

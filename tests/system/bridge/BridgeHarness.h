@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "vtqwmi.h"
 
 namespace bridgetest {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "vtqwmi.h"
 
 namespace machineinfotest {

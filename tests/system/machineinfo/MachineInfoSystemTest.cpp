@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bridge/host/MachineInfoRecord.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "tests/system/machineinfo/MachineInfoClient.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include <windows.h>
 #include <wbemidl.h>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 #include "common/win/UnknownBase.h"
 
 #include <chrono>

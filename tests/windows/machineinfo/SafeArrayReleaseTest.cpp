@@ -2,7 +2,7 @@
 // the SMBIOS byte array: SafeArrayData reports both ends of the access.
 #include <gtest/gtest.h>
 
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "common/SettingsNames.h"
-#include "common/win/Resource.h"
+#include "common/win/OwningWrappers.h"
 
 namespace traytest {
 
