@@ -81,7 +81,7 @@ std::vector<double> BareWakeups() {
     ::SetEvent(ping.get());
     ::Sleep(50);
     return (seen = times->count) > 0;
-  });
+  }, std::chrono::seconds(10));
   for (int i = 0; i < kRounds && seen > 0; ++i) {
     ::Sleep(5);
     const LONGLONG start = Now();
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
   std::vector<double> road = Road(*machine, area, window);
   const std::vector<double> bare = BareWakeups();
   ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, 0), 0);
-  tray.WaitExit(15000);
+  tray.WaitExit(std::chrono::seconds(15));
   traytest::Fwsim("profile both");
   traytest::DeleteSettingsKey();
 

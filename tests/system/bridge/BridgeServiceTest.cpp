@@ -86,7 +86,7 @@ TEST_F(BridgeService, StopControlEndsTheProcessAndTheNextActivationStartsAFreshO
   ASSERT_EQ(bridge_->vtqSetupWmiEvents(0), S_OK);
   const DWORD first = QueryBridgeService().pid;
   ASSERT_TRUE(StopBridgeService());
-  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(first); }));
+  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(first); }, std::chrono::seconds(20)));
   EXPECT_NE(bridge_->vtqSetupWmiEvents(0), S_OK);  // the old proxy's server is gone
   bridge_.reset();
 
@@ -337,8 +337,8 @@ TEST_F(BridgeService, InstanceLimitStopsAfterTheFirstCallThatFollowsTheThirdInst
   ASSERT_EQ(CreateBridge(third), S_OK);
   // The call that meets the limit still runs, is logged and answers.
   EXPECT_EQ(bridge_->vtqSetupWmiEvents(0), S_OK);
-  EXPECT_TRUE(WaitFor([] { return QueryBridgeService().state == SERVICE_STOPPED; }));
-  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(pid); }));
+  EXPECT_TRUE(WaitFor([] { return QueryBridgeService().state == SERVICE_STOPPED; }, std::chrono::seconds(20)));
+  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(pid); }, std::chrono::seconds(20)));
   int ok = 0;
   for (const std::string& line : LogLines())
     ok += line.find("  vtqSetupWmiEvents returns: 0x00000000") != std::string::npos;

@@ -67,7 +67,7 @@ TEST_F(RelaySystem, EachEventIdSignalsItsOwnNamesAndADeliveryGoesOnPastUnnamedId
 
   // One line per object, with the delivery's object count.
   std::vector<std::string> lines;
-  ASSERT_TRUE(traytest::WaitFor([&] { return (lines = LogMessages(kFired)).size() >= 19; }));
+  ASSERT_TRUE(traytest::WaitFor([&] { return (lines = LogMessages(kFired)).size() >= 19; }, std::chrono::seconds(10)));
   EXPECT_EQ(lines.size(), 19u);
   EXPECT_EQ(CountMatching(lines, FiredLine(1, 4, 300)), 1);
   EXPECT_EQ(CountMatching(lines, FiredLine(1, 1, 7)), 1);
@@ -109,7 +109,7 @@ TEST_F(RelaySystem, ManyRequestsMakeOneSubscriptionAndZeroKeepsIt) {
   EXPECT_TRUE(als_.SignalledWithin(5000));
   // Each event reached the relay once: one subscription.
   std::vector<std::string> lines;
-  ASSERT_TRUE(traytest::WaitFor([&] { return (lines = LogMessages(kFired)).size() >= 2; }));
+  ASSERT_TRUE(traytest::WaitFor([&] { return (lines = LogMessages(kFired)).size() >= 2; }, std::chrono::seconds(10)));
   EXPECT_EQ(lines.size(), 2u);
   EXPECT_EQ(CountMatching(lines, FiredLine(1, 5, 77)), 1);
   EXPECT_EQ(CountMatching(lines, FiredLine(1, 4, 78)), 1);
@@ -193,7 +193,7 @@ TEST_F(RelaySystem, ABridgeRestartedWhileTheMarkerExistsSubscribesAfterTenSecond
   Activate();
   ASSERT_EQ(bridge_->vtqSetupWmiEvents(0), S_OK);
   EXPECT_FALSE(traytest::WaitFor(
-      [&] { return Fwsim("event 5 3") && wireless_.SignalledWithin(250); }, 13000));
+      [&] { return Fwsim("event 5 3") && wireless_.SignalledWithin(250); }, std::chrono::seconds(13)));
   EXPECT_GE(SecondsSince(start), 12.0);
   EXPECT_FALSE(FileExists(MarkerFile()));
   EXPECT_EQ(bridge_->vtqSetupWmiEvents(1), S_OK);

@@ -62,7 +62,7 @@ TEST_F(TrayRelay, AChangeDuringTheReReadIsShownByOneMoreReRead) {
   ASSERT_GE(before, 0);
 
   ASSERT_TRUE(Fwsim("button"));
-  ASSERT_TRUE(traytest::WaitFor([&] { return RequestsAnswered() > before; }, 10000));
+  ASSERT_TRUE(traytest::WaitFor([&] { return RequestsAnswered() > before; }, std::chrono::seconds(10)));
   ASSERT_TRUE(Fwsim("button"));
   EXPECT_EQ(RequestsAnswered(), before + 1);  // the second press came during the first re-read
 

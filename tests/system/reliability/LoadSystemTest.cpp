@@ -96,7 +96,7 @@ TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) 
       ASSERT_TRUE(Fwsim(id == 1 ? "dock-event " + std::to_string(n)
                                 : "event " + std::to_string(id) + " " + std::to_string(n)));
       raised[id].insert(n);
-      if (traytest::WaitFor([&] { return waiter.count() > seen; }, 10000)) {
+      if (traytest::WaitFor([&] { return waiter.count() > seen; }, std::chrono::seconds(10))) {
         ++relayed;
         slowest = std::max(slowest, SecondsSince(raisedAt));
       } else {
@@ -105,7 +105,7 @@ TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) 
     }
     for (int c = 0; c < kClients; ++c) {
       DWORD code = 99;
-      ASSERT_TRUE(clients[c].WaitExit(120000, &code));
+      ASSERT_TRUE(clients[c].WaitExit(std::chrono::seconds(120), &code));
       EXPECT_EQ(code, 0u) << "client " << c << " had wrong answers";
     }
     // The test's own requests: the figures below count only the clients'.

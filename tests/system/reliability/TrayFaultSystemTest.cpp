@@ -25,7 +25,7 @@ bool RestartRpcss() {
   ::ControlService(rpcss.get(), SERVICE_CONTROL_STOP, &status);
   return bridgetest::WaitFor([&] {
     return ::QueryServiceStatus(rpcss.get(), &status) && status.dwCurrentState == SERVICE_STOPPED;
-  });
+  }, std::chrono::seconds(20));
 }
 
 TEST_F(TrayFaults, TheBridgeKilledUnderRmtrayComesBackFreshAndRelaysOnceAsked) {

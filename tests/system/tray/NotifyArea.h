@@ -47,7 +47,7 @@ class NotifyArea {
  public:
   // Waits for the taskbar, which exists while a GUI process of the prefix runs.
   explicit NotifyArea(DWORD timeoutMs = 15000) {
-    WaitFor([&] { return (taskbar_ = ::FindWindowA("Shell_TrayWnd", nullptr)) != nullptr; }, timeoutMs);
+    WaitFor([&] { return (taskbar_ = ::FindWindowA("Shell_TrayWnd", nullptr)) != nullptr; }, std::chrono::milliseconds(timeoutMs));
     if (taskbar_) StartProbe();
   }
   ~NotifyArea() {
@@ -77,12 +77,12 @@ class NotifyArea {
   std::optional<TrayIcon> WaitForIcon(HWND owner, UINT id, const std::function<bool(const TrayIcon&)>& until = {},
                                       DWORD timeoutMs = 10000) {
     std::optional<TrayIcon> icon;
-    WaitFor([&] { return (icon = FindIcon(owner, id)) && (!until || until(*icon)); }, timeoutMs);
+    WaitFor([&] { return (icon = FindIcon(owner, id)) && (!until || until(*icon)); }, std::chrono::milliseconds(timeoutMs));
     return icon && (!until || until(*icon)) ? icon : std::nullopt;
   }
 
   bool WaitForNoIcon(HWND owner, UINT id, DWORD timeoutMs = 10000) {
-    return WaitFor([&] { return !FindIcon(owner, id); }, timeoutMs);
+    return WaitFor([&] { return !FindIcon(owner, id); }, std::chrono::milliseconds(timeoutMs));
   }
 
   // The balloon the icon's owner sent last and nobody has taken yet; taking
@@ -111,7 +111,7 @@ class NotifyArea {
 
   std::optional<Balloon> WaitForBalloon(HWND owner, UINT id, DWORD timeoutMs = 6000) {
     std::optional<Balloon> balloon;
-    WaitFor([&] { return (balloon = TakeBalloon(owner, id)).has_value(); }, timeoutMs);
+    WaitFor([&] { return (balloon = TakeBalloon(owner, id)).has_value(); }, std::chrono::milliseconds(timeoutMs));
     return balloon;
   }
 
@@ -147,7 +147,7 @@ class NotifyArea {
   }
 
   bool WaitForImage(HWND owner, UINT id, std::initializer_list<HICON> images, int index, DWORD timeoutMs = 5000) {
-    return WaitFor([&] { return ShownImage(owner, id, images) == index; }, timeoutMs);
+    return WaitFor([&] { return ShownImage(owner, id, images) == index; }, std::chrono::milliseconds(timeoutMs));
   }
 
  private:

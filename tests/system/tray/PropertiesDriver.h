@@ -18,7 +18,7 @@ inline constexpr char kOpenStatusPageMessage[] = "ZARN_RADIOMINDER_OPENSTATPAGE"
 
 // The visible properties window of process `pid`.
 inline HWND WaitForPropertiesWindow(DWORD pid, DWORD timeoutMs = 15000) {
-  return WaitForProcessWindow(pid, "#32770", kPropertiesTitle, /*visible=*/true, timeoutMs);
+  return WaitForProcessWindow(pid, "#32770", kPropertiesTitle, /*visible=*/true, std::chrono::milliseconds(timeoutMs));
 }
 
 // How many visible top-level windows of the class (and title) the process has.
@@ -93,7 +93,7 @@ inline bool SelectTab(HWND properties, int index) {
   ::SendMessageA(TabControl(properties), TCM_SETCURFOCUS, static_cast<WPARAM>(index), 0);
   return WaitFor([&] {
     return SelectedTab(properties) == index && (::IsWindowVisible(::GetDlgItem(properties, 1)) != FALSE) == (index == 1);
-  });
+  }, std::chrono::seconds(10));
 }
 
 // Enter or Esc as the user types it into the window's focused control.
@@ -111,7 +111,7 @@ inline void PressKey(HWND properties, WPARAM key) {
 }
 
 inline bool WaitForWindowGone(HWND window, DWORD timeoutMs = 10000) {
-  return WaitFor([&] { return !::IsWindow(window); }, timeoutMs);
+  return WaitFor([&] { return !::IsWindow(window); }, std::chrono::milliseconds(timeoutMs));
 }
 
 }  // namespace traytest

@@ -185,7 +185,7 @@ TEST_F(PropertiesSystem, TheStatusPageSwitchesTheRadiosAndFollowsTheFirmware) {
     return WaitFor([&] {
       return ControlText(props, 1024) == state && ControlText(props, 1025) == reason &&
              ControlText(props, 1023) == both;
-    });
+    }, std::chrono::seconds(10));
   };
   EXPECT_TRUE(ControlVisible(props, 1023));
   EXPECT_FALSE(ControlVisible(props, 1012));
@@ -193,33 +193,33 @@ TEST_F(PropertiesSystem, TheStatusPageSwitchesTheRadiosAndFollowsTheFirmware) {
   EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
 
   Click(props, 1023);
-  ASSERT_TRUE(WaitFor([] { return !WlanOn(FwsimWirelessWord()) && !BluetoothOn(FwsimWirelessWord()); }));
+  ASSERT_TRUE(WaitFor([] { return !WlanOn(FwsimWirelessWord()) && !BluetoothOn(FwsimWirelessWord()); }, std::chrono::seconds(10)));
   EXPECT_TRUE(pageShows(L"Off", L"User Selection", L"Turn Both On"));
   EXPECT_EQ(ControlText(props, 1014), L"Off");
   EXPECT_EQ(ControlText(props, 1015), L"Off");
 
   // With one radio on the button reads "Turn Both On", and does so.
   Click(props, 1023);
-  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }));
+  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }, std::chrono::seconds(10)));
   EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
   ASSERT_EQ(Fwsim("set bluetooth-selected off"), 0);
-  ASSERT_TRUE(WaitFor([&] { return ControlText(props, 1015) == L"Off"; }));
+  ASSERT_TRUE(WaitFor([&] { return ControlText(props, 1015) == L"Off"; }, std::chrono::seconds(10)));
   EXPECT_EQ(ControlText(props, 1023), L"Turn Both On");
   Click(props, 1023);
-  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }));
+  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }, std::chrono::seconds(10)));
   EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
 
   // The wireless button, pressed on the notebook, disables both rows and
   // the both-radios button; the firmware group keeps its values.
   ASSERT_EQ(Fwsim("button"), 0);
-  EXPECT_TRUE(WaitFor([&] { return ControlText(props, 1025) == L"Wireless Button"; }));
+  EXPECT_TRUE(WaitFor([&] { return ControlText(props, 1025) == L"Wireless Button"; }, std::chrono::seconds(10)));
   EXPECT_EQ(ControlText(props, 1024), L"Disabled");
   EXPECT_EQ(ControlText(props, 1014), L"Disabled");
   EXPECT_EQ(ControlText(props, 1015), L"Disabled");
   EXPECT_FALSE(ControlEnabled(props, 1023));
   EXPECT_EQ(ControlText(props, 1019), L"Enabled");
   ASSERT_EQ(Fwsim("button"), 0);
-  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(props, 1023); }));
+  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(props, 1023); }, std::chrono::seconds(10)));
 
   // Command 1 ends the program with the window open.
   EndWithCommandOne(tray_, window_);
@@ -242,9 +242,9 @@ TEST_F(PropertiesSystem, ShowStatusOpensTheWindowAndHelpOpensOneViewerThatGoesWi
   auto openHelp = [&] {
     Click(props, kHelp);
     Click(props, kHelp);
-    if (!WaitFor([&] { return viewers() == 1; })) return HWND{};
+    if (!WaitFor([&] { return viewers() == 1; }, std::chrono::seconds(10))) return HWND{};
     Click(props, kHelp);
-    const HWND viewer = WaitForProcessWindow(tray_.id(), "HH Parent", nullptr, /*visible=*/true, 1000);
+    const HWND viewer = WaitForProcessWindow(tray_.id(), "HH Parent", nullptr, /*visible=*/true, std::chrono::seconds(1));
     EXPECT_EQ(::GetWindow(viewer, GW_OWNER), props);
     EXPECT_EQ(viewers(), 1);
     EXPECT_EQ(PropertiesWindows(), 1);

@@ -67,7 +67,7 @@ DWORD TrayProcessId() {
 }
 
 bool FindTray(Tray* tray) {
-  if (!traytest::WaitFor([&] { return (tray->pid = TrayProcessId()) != 0; }, 15000)) return false;
+  if (!traytest::WaitFor([&] { return (tray->pid = TrayProcessId()) != 0; }, std::chrono::seconds(15))) return false;
   tray->window = traytest::WaitForProcessWindow(tray->pid, "#32770", "", /*visible=*/false);
   return tray->window != nullptr;
 }
@@ -95,7 +95,7 @@ int Icon(NotifyArea& area, const Tray& tray) {
 int Hover(NotifyArea& area, const Tray& tray) {
   const std::optional<TrayIcon> icon = ShownIcon(area, tray, 5000);
   if (!icon) return Fail("the icon is not in the taskbar");
-  if (!traytest::WaitFor([&] { return !area.TakeBalloon(tray.window, kIconId); }, 30000))
+  if (!traytest::WaitFor([&] { return !area.TakeBalloon(tray.window, kIconId); }, std::chrono::seconds(30)))
     std::printf("(the icon's balloon is still shown)\n");
   const POINT centre = {(icon->cell.left + icon->cell.right) / 2, (icon->cell.top + icon->cell.bottom) / 2};
   std::optional<std::wstring> tip;
@@ -103,7 +103,7 @@ int Hover(NotifyArea& area, const Tray& tray) {
   // the first went unseen.
   for (int i = 0; i < 10 && !tip; ++i) {
     ::SetCursorPos(centre.x + i % 2, centre.y);
-    traytest::WaitFor([&] { return (tip = area.ShownTooltip(tray.window, kIconId)).has_value(); }, 1000);
+    traytest::WaitFor([&] { return (tip = area.ShownTooltip(tray.window, kIconId)).has_value(); }, std::chrono::seconds(1));
   }
   if (!tip) return Fail("no tooltip with the cursor on the icon");
   std::printf("cursor on the icon at (%ld,%ld); tooltip shown: %s\n", centre.x, centre.y, Quoted(*tip).c_str());
@@ -128,7 +128,7 @@ int WaitForChange(NotifyArea& area, const Tray& tray, const TrayIcon& before) {
   std::printf("tooltip was %s, is now %s\n", Quoted(before.tip).c_str(), Quoted(after->tip).c_str());
   std::optional<traytest::Balloon> balloon;
   const bool shown = traytest::WaitFor(
-      [&] { return (balloon = area.TakeBalloon(tray.window, kIconId)) && balloon->text == after->tip; }, 15000);
+      [&] { return (balloon = area.TakeBalloon(tray.window, kIconId)) && balloon->text == after->tip; }, std::chrono::seconds(15));
   if (!shown) return Fail("no balloon with the new state");
   std::printf("balloon: title %s, text %s\n", Quoted(balloon->title).c_str(), Quoted(balloon->text).c_str());
   return 0;
@@ -141,7 +141,7 @@ int Choose(NotifyArea& area, const Tray& tray, int downs) {
   if (!before) return Fail("the icon is not in the taskbar");
   for (int i = 0; i < downs; ++i) PostKey(menu, VK_DOWN);
   PostKey(menu, VK_RETURN);
-  if (!traytest::WaitFor([&] { return !::IsWindowVisible(menu); })) return Fail("the menu stayed open");
+  if (!traytest::WaitFor([&] { return !::IsWindowVisible(menu); }, std::chrono::seconds(10))) return Fail("the menu stayed open");
   ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2);
   std::printf("chosen: item %d of the menu (%d x Down, Enter)\n", downs + 1, downs);
   return WaitForChange(area, tray, *before);
@@ -217,7 +217,7 @@ int Close(const Tray& tray) {
 int Notice() {
   const DWORD pid = [] {
     DWORD found = 0;
-    traytest::WaitFor([&] { return (found = TrayProcessId()) != 0; }, 15000);
+    traytest::WaitFor([&] { return (found = TrayProcessId()) != 0; }, std::chrono::seconds(15));
     return found;
   }();
   if (!pid) return Fail("rmtray.exe is not running");

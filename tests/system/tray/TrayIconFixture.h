@@ -71,7 +71,7 @@ class TrayIconSystem : public traytest::TraySystem {
     return traytest::WaitFor([&] {
       const auto b = area_->TakeBalloon(window_, kIconId);
       return b && b->title == kTitle && b->text == text;
-    });
+    }, std::chrono::seconds(10));
   }
 
   // The icon's right click, as the shell reports it.
@@ -85,7 +85,7 @@ class TrayIconSystem : public traytest::TraySystem {
     ASSERT_NE(menu, nullptr);
     for (int i = 0; i < downs; ++i) PostKey(menu, VK_DOWN);
     PostKey(menu, VK_RETURN);
-    ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindowVisible(menu); }));
+    ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindowVisible(menu); }, std::chrono::seconds(10)));
   }
   static void PostKey(HWND window, WPARAM key) {
     ::PostMessageA(window, WM_KEYDOWN, key, 1);

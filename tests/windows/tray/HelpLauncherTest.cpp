@@ -82,7 +82,7 @@ bool PumpUntil(const std::function<bool()>& condition) {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     return condition();
-  });
+  }, std::chrono::seconds(10));
 }
 
 // The viewer thread's answer (the viewer, or null), with this thread's
@@ -153,7 +153,7 @@ int RunWithoutControl(const char* testName) {
         traytest::Process::Start(copy, std::string("--gtest_filter=HelpLauncherTest.") + testName);
     ::SetEnvironmentVariableA(kWithoutControlMarker, nullptr);
     DWORD code = 0;
-    if (child.WaitExit(60000, &code)) result = static_cast<int>(code);
+    if (child.WaitExit(std::chrono::seconds(60), &code)) result = static_cast<int>(code);
   }
   overrides.reset();
   ::RegDeleteTreeA(HKEY_CURRENT_USER, kChildSettings);
