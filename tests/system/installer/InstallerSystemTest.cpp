@@ -28,6 +28,7 @@
 #include "tests/system/tray/NotifyArea.h"
 #include "tests/support/Process.h"
 #include "tests/support/Registry.h"
+#include "tests/support/ResourceIds.h"
 #include "tests/windows/tray/TraySupport.h"
 #include "vtqwmi.h"
 
@@ -440,7 +441,7 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
     HWND sheet = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (sheet = ::FindWindowA("#32770", "Zarn Radio Minder")) && ::IsWindowVisible(sheet); },
                         std::chrono::seconds(15)));
-    EXPECT_EQ(traytest::ControlText(sheet, 1003), L"Hide Status Tray Icon");
+    EXPECT_EQ(traytest::ControlText(sheet, IDC_PANEL_HIDE_TRAY), L"Hide Status Tray Icon");
     traytest::Click(sheet, IDCANCEL);
     EXPECT_TRUE(traytest::WaitForWindowGone(sheet));
   }

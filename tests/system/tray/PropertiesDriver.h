@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/windows/tray/TraySupport.h"
+#include "tests/support/ResourceIds.h"
 
 namespace traytest {
 
@@ -83,7 +84,7 @@ inline LRESULT CheckState(HWND root, int id) { return ::SendMessageA(Control(roo
 // A click; returns once the button's owner has handled it.
 inline void Click(HWND root, int id) { ::SendMessageA(Control(root, id), BM_CLICK, 0, 0); }
 
-inline HWND TabControl(HWND properties) { return ::GetDlgItem(properties, 1006); }
+inline HWND TabControl(HWND properties) { return ::GetDlgItem(properties, IDC_PROPS_TAB); }
 inline int SelectedTab(HWND properties) {
   return static_cast<int>(::SendMessageA(TabControl(properties), TCM_GETCURSEL, 0, 0));
 }

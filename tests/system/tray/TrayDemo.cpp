@@ -27,6 +27,7 @@
 
 #include "tests/system/tray/NotifyArea.h"
 #include "tests/system/tray/PropertiesDriver.h"
+#include "tests/support/ResourceIds.h"
 
 namespace {
 
@@ -176,12 +177,12 @@ int Open(const Tray& tray) {
   ::PostMessageA(tray.window, ::RegisterWindowMessageA(traytest::kOpenStatusPageMessage), 0, 0);
   const HWND props = traytest::WaitForPropertiesWindow(tray.pid);
   if (!props) return Fail("no properties window after the open message");
-  std::printf("the properties window is open; status: %s %s", Quoted(traytest::ControlText(props, 1024)).c_str(),
-              Quoted(traytest::ControlText(props, 1025)).c_str());
+  std::printf("the properties window is open; status: %s %s", Quoted(traytest::ControlText(props, IDC_ST_SUMMARY_STATE)).c_str(),
+              Quoted(traytest::ControlText(props, IDC_ST_SUMMARY_REASON)).c_str());
   for (int id : {1014, 1015}) {
     if (traytest::Control(props, id)) std::printf(", row %d %s", id, Quoted(traytest::ControlText(props, id)).c_str());
   }
-  std::printf(", firmware group %s\n", traytest::Control(props, 1009) ? "shown" : "hidden");
+  std::printf(", firmware group %s\n", traytest::Control(props, IDC_ST_GROUP_BIOS) ? "shown" : "hidden");
   return 0;
 }
 
