@@ -32,16 +32,13 @@ std::string Text(const std::string& key, const char* name = nullptr) {
 
 // The AppID's LaunchPermission or AccessPermission read back as SDDL.
 std::string Permission(const char* name) {
-  rm::UniqueRegKey key;
-  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, kAppIdKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-    return "<missing>";
-  BYTE data[1024] = {};
-  DWORD type = 0, size = sizeof(data);
-  if (::RegQueryValueExA(key.get(), name, nullptr, &type, data, &size) != ERROR_SUCCESS) return "<missing>";
-  if (type != REG_BINARY || !::IsValidSecurityDescriptor(data)) return "<no binary descriptor>";
+  const RegValue v = ReadValue(HKEY_CLASSES_ROOT, kAppIdKey, name);
+  if (!v.exists) return "<missing>";
+  std::vector<BYTE> data = v.data;
+  if (v.type != REG_BINARY || data.empty() || !::IsValidSecurityDescriptor(data.data())) return "<no binary descriptor>";
   char* text = nullptr;
   if (!::ConvertSecurityDescriptorToStringSecurityDescriptorA(
-          data, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+          data.data(), SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
           &text, nullptr))
     return "<undecodable>";
   const std::string sddl = text;

@@ -18,6 +18,7 @@
 #include "tests/system/machineinfo/MachineInfoClient.h"
 #include "tests/support/BuildPaths.h"
 #include "tests/support/Process.h"
+#include "tests/support/Registry.h"
 
 namespace {
 
@@ -209,11 +210,9 @@ class LocatorServerSwap {
         ERROR_SUCCESS) {
       return;
     }
-    char value[MAX_PATH] = {};
-    DWORD size = sizeof value - 1;
-    if (::RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) ==
-        ERROR_SUCCESS) {
-      saved_ = value;
+    const rmtest::RegValue value = rmtest::ReadValue(key.get(), nullptr);
+    if (value.exists) {
+      saved_ = value.text;
       key_ = std::move(key);
     }
   }

@@ -9,6 +9,7 @@
 
 #include "tests/system/panel/PanelDriver.h"
 #include "tests/system/tray/TrayIconFixture.h"
+#include "tests/support/Registry.h"
 
 namespace {
 
@@ -172,14 +173,8 @@ TEST_F(PanelSystem, MissingKeyIsCreatedWithFourZerosAndOkWithoutTheKeyStillBroad
 constexpr char kCplsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cpls";
 
 std::string RegisteredPath() {
-  char path[MAX_PATH] = {};
-  DWORD size = sizeof path;
-  DWORD type = 0;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCplsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::string();
-  const LSTATUS status = ::RegQueryValueExA(key, "rmpanel", nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
-  ::RegCloseKey(key);
-  return status == ERROR_SUCCESS && type == REG_SZ ? std::string(path) : std::string();
+  const rmtest::RegValue v = rmtest::ReadValue(HKEY_LOCAL_MACHINE, kCplsKey, "rmpanel");
+  return v.exists && v.type == REG_SZ ? v.text : std::string();
 }
 
 void SetRegisteredPath(const std::string& path) {

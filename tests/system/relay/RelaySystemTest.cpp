@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "tests/system/relay/RelayHarness.h"
+#include "tests/support/Registry.h"
 
 namespace relaytest {
 namespace {
@@ -138,16 +139,10 @@ TEST_F(RelaySystem, ABridgeRestartedWhileTheMarkerExistsSubscribesAfterTenSecond
   ASSERT_TRUE(bridgetest::ReadFileText(MarkerFile(), content));
   EXPECT_EQ(content, "");
   {
-    rm::UniqueRegKey key;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
-                              KEY_READ, key.put()),
-              ERROR_SUCCESS);
-    std::vector<char> data(65536);
-    DWORD size = static_cast<DWORD>(data.size());
-    ASSERT_EQ(::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(data.data()), &size),
-              ERROR_SUCCESS);
-    const std::string all(data.data(), size);
+    const rmtest::RegValue pending = rmtest::ReadValue(
+        HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
+    ASSERT_TRUE(pending.exists);
+    const std::string all(pending.data.begin(), pending.data.end());
     std::string lower = all;
     for (char& c : lower) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
     EXPECT_NE(lower.find("\\vtq\\shared\\vtqwmi.events"), std::string::npos);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/windows/tray/TraySupport.h"
+#include "tests/support/Registry.h"
 
 namespace {
 
@@ -108,20 +109,19 @@ class RegistrationRemoved {
         ERROR_SUCCESS) {
       return;
     }
-    size_ = sizeof data_;
-    if (::RegQueryValueExA(key_.get(), nullptr, nullptr, &type_, data_, &size_) != ERROR_SUCCESS) return;
+    saved_ = rmtest::ReadValue(key_.get(), nullptr);
+    if (!saved_.exists) return;
     removed_ = ::RegDeleteValueA(key_.get(), nullptr) == ERROR_SUCCESS;
   }
   ~RegistrationRemoved() {
-    if (removed_) ::RegSetValueExA(key_.get(), nullptr, 0, type_, data_, size_);
+    if (removed_)
+      ::RegSetValueExA(key_.get(), nullptr, 0, saved_.type, saved_.data.data(), static_cast<DWORD>(saved_.data.size()));
   }
   bool removed() const { return removed_; }
 
  private:
   rm::UniqueRegKey key_;
-  BYTE data_[1024] = {};
-  DWORD size_ = 0;
-  DWORD type_ = REG_NONE;
+  rmtest::RegValue saved_;
   bool removed_ = false;
 };
 
