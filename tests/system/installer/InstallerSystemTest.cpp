@@ -24,11 +24,11 @@
 
 #include <gmock/gmock.h>
 
-#include "tests/system/panel/PanelDriver.h"
-#include "tests/system/tray/NotifyArea.h"
 #include "tests/support/Process.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ResourceIds.h"
+#include "tests/system/panel/PanelDriver.h"
+#include "tests/system/tray/NotifyArea.h"
 #include "tests/windows/tray/TraySupport.h"
 #include "vtqwmi.h"
 

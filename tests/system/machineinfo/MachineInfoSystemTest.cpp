@@ -15,10 +15,10 @@
 
 #include "bridge/host/MachineInfoRecord.h"
 #include "common/win/OwningWrappers.h"
-#include "tests/system/machineinfo/MachineInfoClient.h"
 #include "tests/support/BuildPaths.h"
 #include "tests/support/Process.h"
 #include "tests/support/Registry.h"
+#include "tests/system/machineinfo/MachineInfoClient.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // presses its Cancel button. Exits 0 when the sheet closed.
 #include <cstring>
 
-#include "tests/system/panel/PanelDriver.h"
 #include "tests/support/ResourceIds.h"
+#include "tests/system/panel/PanelDriver.h"
 
 int main(int argc, char** argv) {
   using namespace paneltest;

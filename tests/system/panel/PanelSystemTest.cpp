@@ -7,9 +7,9 @@
 
 #include <cstring>
 
+#include "tests/support/Registry.h"
 #include "tests/system/panel/PanelDriver.h"
 #include "tests/system/tray/TrayIconFixture.h"
-#include "tests/support/Registry.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <regex>
 #include <thread>
 
-#include "tests/system/relay/RelayHarness.h"
 #include "tests/support/Registry.h"
+#include "tests/system/relay/RelayHarness.h"
 
 namespace relaytest {
 namespace {

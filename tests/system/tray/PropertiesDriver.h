@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "tests/windows/tray/TraySupport.h"
 #include "tests/support/ResourceIds.h"
+#include "tests/windows/tray/TraySupport.h"
 
 namespace traytest {
 

@@ -5,10 +5,10 @@
 // firmware; Help.
 #include <functional>
 
+#include "tests/support/ResourceIds.h"
 #include "tests/system/bridge/BridgeHarness.h"
 #include "tests/system/tray/PropertiesDriver.h"
 #include "tests/system/tray/TrayIconFixture.h"
-#include "tests/support/ResourceIds.h"
 
 namespace {
 

@@ -25,9 +25,9 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/support/ResourceIds.h"
 #include "tests/system/tray/NotifyArea.h"
 #include "tests/system/tray/PropertiesDriver.h"
-#include "tests/support/ResourceIds.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/windows/tray/TraySupport.h"
 #include "tests/support/Registry.h"
+#include "tests/windows/tray/TraySupport.h"
 
 namespace {
 
