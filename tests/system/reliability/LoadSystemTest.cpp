@@ -58,9 +58,9 @@ class Waiter {
 using LoadSystem = RelaySystem;
 
 TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) {
-  ASSERT_TRUE(Fwsim("display 0 2"));
-  ASSERT_TRUE(Fwsim("display 1 2"));
-  ASSERT_TRUE(Fwsim("dock count 8"));
+  ASSERT_EQ(Fwsim("display 0 2"), 0);
+  ASSERT_EQ(Fwsim("display 1 2"), 0);
+  ASSERT_EQ(Fwsim("dock count 8"), 0);
   Subscribe();
   const bridgetest::ServiceState before = bridgetest::QueryBridgeService();
   ASSERT_EQ(before.state, static_cast<DWORD>(SERVICE_RUNNING));
@@ -93,8 +93,8 @@ TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) 
       Waiter& waiter = id == 5 ? wirelessWaiter : id == 4 ? alsWaiter : dockWaiter;
       const long seen = waiter.count();
       const Clock::time_point raisedAt = Clock::now();
-      ASSERT_TRUE(Fwsim(id == 1 ? "dock-event " + std::to_string(n)
-                                : "event " + std::to_string(id) + " " + std::to_string(n)));
+      ASSERT_EQ(Fwsim(id == 1 ? "dock-event " + std::to_string(n)
+                                : "event " + std::to_string(id) + " " + std::to_string(n)), 0);
       raised[id].insert(n);
       if (traytest::WaitFor([&] { return waiter.count() > seen; }, std::chrono::seconds(10))) {
         ++relayed;

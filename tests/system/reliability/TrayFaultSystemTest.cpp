@@ -53,7 +53,7 @@ TEST_F(TrayFaults, TheBridgeKilledUnderRmtrayComesBackFreshAndRelaysOnceAsked) {
   const DWORD fresh = bridgetest::QueryBridgeService().pid;
   EXPECT_NE(fresh, killed);
   EXPECT_EQ(bridge->vtqSetupWmiEvents(1), S_OK);
-  ASSERT_TRUE(Fwsim("set bluetooth-selected off"));
+  ASSERT_EQ(Fwsim("set bluetooth-selected off"), 0);
   EXPECT_TRUE(WaitForTip(kBothOff));
   EXPECT_EQ(LogMessages("EventID:5, EventData: ").size(), 1u);
   EXPECT_TRUE(tray_.Running());

@@ -67,9 +67,9 @@ TEST_F(RmctlSystem, StatusOfEveryProfileWithItsReasons) {
       {"set bluetooth-selected off", 0, {"Bluetooth:  present, usable, off - User Selection\n"}},
   };
   for (const Case& c : cases) {
-    ASSERT_TRUE(Fwsim("profile both"));
+    ASSERT_EQ(Fwsim("profile both"), 0);
     if (std::string(c.setup) != "profile both") {
-      ASSERT_TRUE(Fwsim(c.setup)) << c.setup;
+      ASSERT_EQ(Fwsim(c.setup), 0) << c.setup;
     }
     const Result r = RunRmctl("status");
     EXPECT_EQ(r.code, c.code) << c.setup << "\n" << r.err;
@@ -77,7 +77,7 @@ TEST_F(RmctlSystem, StatusOfEveryProfileWithItsReasons) {
     for (const char* line : c.lines) EXPECT_TRUE(Contains(r.out, line)) << c.setup << ": " << line << "\n" << r.out;
   }
 
-  ASSERT_TRUE(Fwsim("profile wlan"));
+  ASSERT_EQ(Fwsim("profile wlan"), 0);
   const Result json = RunRmctl("status --json");
   EXPECT_EQ(json.code, 0);
   EXPECT_EQ(json.out,
@@ -86,7 +86,7 @@ TEST_F(RmctlSystem, StatusOfEveryProfileWithItsReasons) {
             "\"firmwareSetup\":{\"wlan\":true,\"lanSwitching\":true}}\n");
 
   // Without the firmware's classes the bridge cannot reach the firmware.
-  ASSERT_TRUE(Fwsim("profile unsupported"));
+  ASSERT_EQ(Fwsim("profile unsupported"), 0);
   const Result unsupported = RunRmctl("status");
   EXPECT_EQ(unsupported.code, 2);
   EXPECT_EQ(unsupported.out, "");
@@ -123,7 +123,7 @@ TEST_F(RmctlSystem, EachSwitchChangesTheRadiosAndRmtraysTooltip) {
 }
 
 TEST_F(RmctlSystem, ASwitchOfAButtonDisabledRadioIsRefusedAndNothingIsSent) {
-  ASSERT_TRUE(Fwsim("button"));
+  ASSERT_EQ(Fwsim("button"), 0);
   ASSERT_EQ(traytest::FwsimWirelessWord(), 0x0006063Bu);
   for (const char* args : {"wlan off", "bluetooth on", "all off"}) {
     const long before = relaytest::RequestsAnswered();
@@ -157,14 +157,14 @@ TEST_F(RmctlSystem, ASwitchOfAButtonDisabledRadioIsRefusedAndNothingIsSent) {
 TEST_F(RmctlSystem, WatchPrintsAButtonPressAndEndsOnCtrlC) {
   rmtest::Process watch = StartRmctl("watch", CREATE_NEW_CONSOLE);
   ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, std::chrono::seconds(30))) << watch.Err();
-  ASSERT_TRUE(Fwsim("button"));
+  ASSERT_EQ(Fwsim("button"), 0);
   EXPECT_TRUE(WaitFor([&] {
     return Contains(watch.Out(),
                     "  WLAN: disabled (Wireless Button)  Bluetooth: disabled (Wireless Button)  word 0x0006063B\n");
   }, std::chrono::seconds(10))) << watch.Out();
   // Two changes close together: the last state is printed.
-  ASSERT_TRUE(Fwsim("button"));
-  ASSERT_TRUE(Fwsim("lan plug"));
+  ASSERT_EQ(Fwsim("button"), 0);
+  ASSERT_EQ(Fwsim("lan plug"), 0);
   EXPECT_TRUE(WaitFor([&] {
     return Contains(watch.Out(), "  WLAN: disabled (LAN Switching)  Bluetooth: on  word 0x000F1E3B\n");
   }, std::chrono::seconds(10))) << watch.Out();
@@ -252,7 +252,7 @@ TEST_F(RmctlSystem, WatchAndRmtrayBothSeeEveryPressAndCommandOneEndsRmtrayEachTi
     // a pulse only wakes a thread that waits.
     ::Sleep(300);
     const std::size_t printed = Count(watch.Out(), words[offBefore ? 0 : 1]);
-    ASSERT_TRUE(Fwsim("button"));
+    ASSERT_EQ(Fwsim("button"), 0);
     EXPECT_TRUE(WaitForTip(offBefore ? traytest::kBothOn : traytest::kBothDisabled));
     EXPECT_TRUE(WaitFor([&] { return Count(watch.Out(), words[offBefore ? 0 : 1]) == printed + 1; }, std::chrono::seconds(10))) << watch.Out();
     EndPromptly();
@@ -262,7 +262,7 @@ TEST_F(RmctlSystem, WatchAndRmtrayBothSeeEveryPressAndCommandOneEndsRmtrayEachTi
 }
 
 TEST_F(RmctlSystem, ReportOnAMachineWhereRmtrayWasRefusedShowsTheFailedStep) {
-  ASSERT_TRUE(Fwsim("profile unsupported"));
+  ASSERT_EQ(Fwsim("profile unsupported"), 0);
   traytest::Process tray = StartTray();
   const HWND box = WaitForNotice(tray);
   ASSERT_NE(box, nullptr);
@@ -287,7 +287,7 @@ TEST_F(RmctlSystem, ReportOnAMachineWhereRmtrayWasRefusedShowsTheFailedStep) {
        }) {
     EXPECT_TRUE(Contains(r.out, line)) << line << "\n---\n" << r.out;
   }
-  ASSERT_TRUE(Fwsim("profile both"));
+  ASSERT_EQ(Fwsim("profile both"), 0);
   const Result good = RunRmctl("report");
   EXPECT_EQ(good.code, 0) << good.err;
   EXPECT_TRUE(Contains(good.out, "  byte 0 bit 5  separateSwitching        1\n")) << good.out;

@@ -324,13 +324,4 @@ class RecordingSink final : public rm::UnknownBase<RecordingSink, rm::Interfaces
   std::vector<std::pair<LONG, HRESULT>> statuses_;
 };
 
-// The stand-in's tool (tests/support/Fwsim.h): RunTool(arguments, &output)
-// gives its exit code, ToolNumber a number of its output.
-inline int RunTool(const std::string& arguments, std::string* output = nullptr) {
-  return rmtest::Fwsim(arguments, output);
-}
-inline bool ToolNumber(const std::string& output, const std::string& label, std::uint32_t& value) {
-  return rmtest::FwsimNumber(output, label, value);
-}
-
 }  // namespace fwsimtest
