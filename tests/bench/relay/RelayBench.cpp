@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
   traytest::Process tray = traytest::Process::Start(traytest::TrayExe(), "");
   const HWND window = traytest::WaitForProcessWindow(tray.id(), "#32770", "", /*visible=*/false);
   traytest::NotifyArea area;
-  if (!window || !area.ok() || !area.WaitForIcon(window, 201, {}, 20000)) {
+  if (!window || !area.ok() || !area.WaitForIcon(window, 201, {}, std::chrono::seconds(20))) {
     std::printf("relay_bench: rmtray's icon did not appear\n");
     return 1;
   }

@@ -453,7 +453,7 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
   {
     traytest::NotifyArea area;
     ASSERT_TRUE(area.ok());
-    EXPECT_TRUE(area.WaitForIcon(window, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, 15000));
+    EXPECT_TRUE(area.WaitForIcon(window, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, std::chrono::seconds(15)));
   }
 
   const Captured status = RunCaptured(kDir + "\\rmctl.exe", "status");

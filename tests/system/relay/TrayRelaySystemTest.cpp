@@ -66,8 +66,8 @@ TEST_F(TrayRelay, AChangeDuringTheReReadIsShownByOneMoreReRead) {
   ASSERT_EQ(Fwsim("button"), 0);
   EXPECT_EQ(RequestsAnswered(), before + 1);  // the second press came during the first re-read
 
-  EXPECT_TRUE(WaitForTip(kBothDisabled, false, 10000));
-  EXPECT_TRUE(WaitForTip(kBothOn, false, 15000));
+  EXPECT_TRUE(WaitForTip(kBothDisabled, false, std::chrono::seconds(10)));
+  EXPECT_TRUE(WaitForTip(kBothOn, false, std::chrono::seconds(15)));
   EXPECT_TRUE(WaitForImage(traytest::kOn));
   EXPECT_EQ(RequestsAnswered(), before + 2);
   EXPECT_EQ(LogMessages("EventID:5").size(), 2u);

@@ -82,7 +82,7 @@ TEST_F(TrayFaults, SettingsOfEveryWrongTypeAndADeletedKeyLeaveTheIconAsItWas) {
     ASSERT_TRUE(traytest::WriteSetting("HideSysTray", c.type, c.data.data(), static_cast<DWORD>(c.data.size())));
     BroadcastSettingsChanged();
     ::Sleep(300);
-    EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/false, 1000));
+    EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/false, std::chrono::seconds(1)));
   }
   // The same message with a DWORD 1 hides it: the messages above were read.
   ASSERT_TRUE(traytest::WriteSettingDword("HideSysTray", 1));
@@ -98,7 +98,7 @@ TEST_F(TrayFaults, SettingsOfEveryWrongTypeAndADeletedKeyLeaveTheIconAsItWas) {
   ASSERT_FALSE(traytest::SettingsKeyExists());
   BroadcastSettingsChanged();
   ::Sleep(300);
-  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/false, 1000));
+  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/false, std::chrono::seconds(1)));
   ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(105, 0), 0);  // all off
   EXPECT_TRUE(WaitForTip(kBothOff));
   ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);  // hide

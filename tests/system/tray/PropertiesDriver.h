@@ -18,8 +18,8 @@ inline constexpr char kPropertiesTitle[] = "Zarn Radio Minder";
 inline constexpr char kOpenStatusPageMessage[] = "ZARN_RADIOMINDER_OPENSTATPAGE";
 
 // The visible properties window of process `pid`.
-inline HWND WaitForPropertiesWindow(DWORD pid, DWORD timeoutMs = 15000) {
-  return WaitForProcessWindow(pid, "#32770", kPropertiesTitle, /*visible=*/true, std::chrono::milliseconds(timeoutMs));
+inline HWND WaitForPropertiesWindow(DWORD pid, std::chrono::milliseconds limit = std::chrono::seconds(15)) {
+  return WaitForProcessWindow(pid, "#32770", kPropertiesTitle, /*visible=*/true, limit);
 }
 
 // How many visible top-level windows of the class (and title) the process has.
@@ -111,8 +111,8 @@ inline void PressKey(HWND properties, WPARAM key) {
   ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
 
-inline bool WaitForWindowGone(HWND window, DWORD timeoutMs = 10000) {
-  return WaitFor([&] { return !::IsWindow(window); }, std::chrono::milliseconds(timeoutMs));
+inline bool WaitForWindowGone(HWND window, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  return WaitFor([&] { return !::IsWindow(window); }, limit);
 }
 
 }  // namespace traytest

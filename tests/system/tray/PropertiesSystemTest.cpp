@@ -25,8 +25,7 @@ class PropertiesSystem : public TrayIconSystem {
     ASSERT_NE(window_, nullptr);
     area_.emplace();
     ASSERT_TRUE(area_->ok());
-    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; },
-                                   15000));
+    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; }, std::chrono::seconds(15)));
   }
   bool WaitForHidden(bool hidden) {
     return area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; })

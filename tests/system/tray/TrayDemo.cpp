@@ -73,8 +73,8 @@ bool FindTray(Tray* tray) {
   return tray->window != nullptr;
 }
 
-std::optional<TrayIcon> ShownIcon(NotifyArea& area, const Tray& tray, DWORD timeoutMs) {
-  return area.WaitForIcon(tray.window, kIconId, [](const TrayIcon& i) { return !i.hidden; }, timeoutMs);
+std::optional<TrayIcon> ShownIcon(NotifyArea& area, const Tray& tray, std::chrono::milliseconds limit) {
+  return area.WaitForIcon(tray.window, kIconId, [](const TrayIcon& i) { return !i.hidden; }, limit);
 }
 
 void PostKey(HWND window, WPARAM key) {
@@ -83,18 +83,18 @@ void PostKey(HWND window, WPARAM key) {
 }
 
 int Icon(NotifyArea& area, const Tray& tray) {
-  const std::optional<TrayIcon> icon = ShownIcon(area, tray, 15000);
+  const std::optional<TrayIcon> icon = ShownIcon(area, tray, std::chrono::seconds(15));
   if (!icon) return Fail("rmtray.exe's icon did not come into the taskbar");
   std::printf("icon %u of rmtray.exe is in the taskbar at (%ld,%ld), tooltip %s\n", kIconId, icon->cell.left,
               icon->cell.top, Quoted(icon->tip).c_str());
-  const std::optional<traytest::Balloon> balloon = area.WaitForBalloon(tray.window, kIconId, 10000);
+  const std::optional<traytest::Balloon> balloon = area.WaitForBalloon(tray.window, kIconId, std::chrono::seconds(10));
   if (!balloon) return Fail("no balloon of the icon");
   std::printf("balloon: title %s, text %s\n", Quoted(balloon->title).c_str(), Quoted(balloon->text).c_str());
   return 0;
 }
 
 int Hover(NotifyArea& area, const Tray& tray) {
-  const std::optional<TrayIcon> icon = ShownIcon(area, tray, 5000);
+  const std::optional<TrayIcon> icon = ShownIcon(area, tray, std::chrono::seconds(5));
   if (!icon) return Fail("the icon is not in the taskbar");
   if (!traytest::WaitFor([&] { return !area.TakeBalloon(tray.window, kIconId); }, std::chrono::seconds(30)))
     std::printf("(the icon's balloon is still shown)\n");
@@ -137,7 +137,7 @@ int WaitForChange(NotifyArea& area, const Tray& tray, const TrayIcon& before) {
 
 int Choose(NotifyArea& area, const Tray& tray, int downs) {
   const HWND menu = traytest::FindProcessWindow(tray.pid, "#32768");
-  const std::optional<TrayIcon> before = ShownIcon(area, tray, 5000);
+  const std::optional<TrayIcon> before = ShownIcon(area, tray, std::chrono::seconds(5));
   if (!menu || !::IsWindowVisible(menu)) return Fail("the icon's menu is not open");
   if (!before) return Fail("the icon is not in the taskbar");
   for (int i = 0; i < downs; ++i) PostKey(menu, VK_DOWN);
@@ -151,7 +151,7 @@ int Choose(NotifyArea& area, const Tray& tray, int downs) {
 // The wireless button pressed in the stand-in: the firmware's event reaches
 // the tray program through the bridge's relay.
 int Press(NotifyArea& area, const Tray& tray) {
-  const std::optional<TrayIcon> before = ShownIcon(area, tray, 5000);
+  const std::optional<TrayIcon> before = ShownIcon(area, tray, std::chrono::seconds(5));
   if (!before) return Fail("the icon is not in the taskbar");
   if (traytest::Fwsim("button") != 0) return Fail("the stand-in's tool did not press the button");
   std::printf("the wireless button was pressed (fwsim button)\n");
@@ -171,7 +171,7 @@ int End(NotifyArea& area, const Tray& tray) {
   return 0;
 }
 
-HWND PropertiesWindow(const Tray& tray) { return traytest::WaitForPropertiesWindow(tray.pid, 5000); }
+HWND PropertiesWindow(const Tray& tray) { return traytest::WaitForPropertiesWindow(tray.pid, std::chrono::seconds(5)); }
 
 int Open(const Tray& tray) {
   ::PostMessageA(tray.window, ::RegisterWindowMessageA(traytest::kOpenStatusPageMessage), 0, 0);

@@ -52,16 +52,16 @@ class TrayIconSystem : public traytest::TraySystem {
     ASSERT_NE(window_, nullptr);
     area_.emplace();
     ASSERT_TRUE(area_->ok());
-    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, 15000));
+    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, std::chrono::seconds(15)));
     if (sinceStart) {
       *sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     }
   }
 
-  bool WaitForTip(const wchar_t* tip, bool hidden = false, DWORD timeoutMs = 10000) {
+  bool WaitForTip(const wchar_t* tip, bool hidden = false, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
     return area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) {
       return i.tip == tip && i.hidden == hidden;
-    }, timeoutMs).has_value();
+    }, limit).has_value();
   }
   bool WaitForImage(Image image) {
     return area_->WaitForImage(window_, kIconId, {icons_[0], icons_[1]}, image);
