@@ -18,11 +18,11 @@ namespace rmtest {
 
 // Where the program's standard output and error go.
 enum class Output {
-  kNone,      // nowhere of ours (the program's own console or none)
-  kPipe,      // one pipe for both, read while it runs (Out())
-  kPipes,     // one pipe each (Out(), Err())
-  kFile,      // one temporary file for both, read after its end (for programs
-              // that end before anybody reads, such as installers)
+  kNone,   // nowhere of ours (the program's own console or none)
+  kPipe,   // one pipe for both, read while it runs (Out())
+  kPipes,  // one pipe each (Out(), Err())
+  kFile,   // one temporary file for both, read after its end (for programs
+           // that end before anybody reads, such as installers)
 };
 
 struct StartOptions {

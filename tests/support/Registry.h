@@ -22,8 +22,7 @@ inline rm::UniqueRegKey OpenKey(HKEY root, const std::string& path, REGSAM acces
 // Opens the key, creating what is missing.
 inline rm::UniqueRegKey CreateKey(HKEY root, const std::string& path, REGSAM access = KEY_WRITE, REGSAM view = 0) {
   rm::UniqueRegKey key;
-  if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access | view, nullptr, key.put(), nullptr) !=
-      ERROR_SUCCESS)
+  if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access | view, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
     key.reset();
   return key;
 }
@@ -71,8 +70,8 @@ inline RegValue ReadValue(HKEY root, const std::string& path, const char* name, 
   return key ? ReadValue(key.get(), name) : RegValue();
 }
 
-inline bool WriteValue(HKEY root, const std::string& path, const char* name, DWORD type, const void* data,
-                       DWORD size, REGSAM view = 0) {
+inline bool WriteValue(HKEY root, const std::string& path, const char* name, DWORD type, const void* data, DWORD size,
+                       REGSAM view = 0) {
   const rm::UniqueRegKey key = CreateKey(root, path, KEY_SET_VALUE, view);
   return key && ::RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }

@@ -42,8 +42,7 @@ inline HWND FindProcessWindow(DWORD pid, const char* className, const char* titl
   return search.found;
 }
 
-inline HWND WaitForProcessWindow(DWORD pid, const char* className, const char* title = nullptr,
-                                 bool visible = true,
+inline HWND WaitForProcessWindow(DWORD pid, const char* className, const char* title = nullptr, bool visible = true,
                                  std::chrono::milliseconds limit = std::chrono::seconds(15)) {
   HWND found = nullptr;
   WaitFor(

@@ -77,11 +77,13 @@ std::vector<double> BareWakeups() {
   traytest::Process echo = traytest::Process::Start(self, "--echo");
   // The echo is waiting once a first ping comes back.
   LONG seen = 0;
-  traytest::WaitFor([&] {
-    ::SetEvent(ping.get());
-    ::Sleep(50);
-    return (seen = times->count) > 0;
-  }, std::chrono::seconds(10));
+  traytest::WaitFor(
+      [&] {
+        ::SetEvent(ping.get());
+        ::Sleep(50);
+        return (seen = times->count) > 0;
+      },
+      std::chrono::seconds(10));
   for (int i = 0; i < kRounds && seen > 0; ++i) {
     ::Sleep(5);
     const LONGLONG start = Now();

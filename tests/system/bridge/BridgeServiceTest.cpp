@@ -210,9 +210,8 @@ TEST_F(BridgeService, ExecMethodExPassesOtherCommandsThroughUnchanged) {
   for (auto [cmd, type, size] : {std::tuple<ULONG, ULONG, ULONG>{7, 9, 4}, {1, 5, 8}, {3, 5, 2}}) {
     Exec e = Call(cmd, type, {0xAB, 0xCD}, size);
     std::string out;
-    ASSERT_EQ(rmtest::Fwsim("call " + std::to_string(cmd) + " " + std::to_string(type) +
-                                     " ABCD " + std::to_string(size),
-                                 &out),
+    ASSERT_EQ(rmtest::Fwsim(
+                  "call " + std::to_string(cmd) + " " + std::to_string(type) + " ABCD " + std::to_string(size), &out),
               0);
     std::uint32_t code = 0;
     ASSERT_TRUE(rmtest::FwsimNumber(out, "rwReturnCode ", code)) << out;

@@ -35,11 +35,12 @@ std::string Permission(const char* name) {
   const RegValue v = ReadValue(HKEY_CLASSES_ROOT, kAppIdKey, name);
   if (!v.exists) return "<missing>";
   std::vector<BYTE> data = v.data;
-  if (v.type != REG_BINARY || data.empty() || !::IsValidSecurityDescriptor(data.data())) return "<no binary descriptor>";
+  if (v.type != REG_BINARY || data.empty() || !::IsValidSecurityDescriptor(data.data()))
+    return "<no binary descriptor>";
   char* text = nullptr;
   if (!::ConvertSecurityDescriptorToStringSecurityDescriptorA(
-          data.data(), SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-          &text, nullptr))
+          data.data(), SDDL_REVISION_1,
+          OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr))
     return "<undecodable>";
   const std::string sddl = text;
   ::LocalFree(text);

@@ -414,7 +414,8 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
               S_OK);
     EXPECT_TRUE(WaitFor([] { return QueryBridge().state == SERVICE_RUNNING; }, std::chrono::seconds(10)));
     EXPECT_EQ(bridge->vtqSetupWmiEvents(1), S_OK);
-    EXPECT_TRUE(WaitFor([] { return Exists(std::string(kMarkerFolder) + "\\vtqwmi.events"); }, std::chrono::seconds(10)));
+    EXPECT_TRUE(
+        WaitFor([] { return Exists(std::string(kMarkerFolder) + "\\vtqwmi.events"); }, std::chrono::seconds(10)));
     EXPECT_TRUE(Exists(kLogFile));
   }
 
@@ -432,15 +433,17 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
     EXPECT_TRUE(::QueryFullProcessImageNameA(panel.host().handle(), 0, image, &imageSize));
     EXPECT_EQ(::lstrcmpiA(image, "C:\\windows\\syswow64\\control.exe"), 0) << image;
     std::vector<int> items;
-    ASSERT_TRUE(WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(
+        WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }, std::chrono::seconds(10)));
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(paneltest::ListItemText(panel.list(), items[0], 1), L"Configure Zarn Radio Minder settings");
     ASSERT_TRUE(paneltest::SelectListItem(panel.list(), items[0]));
     ::PostMessageA(panel.list(), WM_KEYDOWN, VK_RETURN, 1);
     ::PostMessageA(panel.list(), WM_KEYUP, VK_RETURN, 0xC0000001);
     HWND sheet = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (sheet = ::FindWindowA("#32770", "Zarn Radio Minder")) && ::IsWindowVisible(sheet); },
-                        std::chrono::seconds(15)));
+    ASSERT_TRUE(
+        WaitFor([&] { return (sheet = ::FindWindowA("#32770", "Zarn Radio Minder")) && ::IsWindowVisible(sheet); },
+                std::chrono::seconds(15)));
     EXPECT_EQ(traytest::ControlText(sheet, IDC_PANEL_HIDE_TRAY), L"Hide Status Tray Icon");
     traytest::Click(sheet, IDCANCEL);
     EXPECT_TRUE(traytest::WaitForWindowGone(sheet));
@@ -453,7 +456,8 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
   {
     traytest::NotifyArea area;
     ASSERT_TRUE(area.ok());
-    EXPECT_TRUE(area.WaitForIcon(window, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, std::chrono::seconds(15)));
+    EXPECT_TRUE(area.WaitForIcon(
+        window, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, std::chrono::seconds(15)));
   }
 
   const Captured status = RunCaptured(kDir + "\\rmctl.exe", "status");

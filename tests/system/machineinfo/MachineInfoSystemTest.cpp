@@ -37,9 +37,7 @@ const char* const kTables[] = {
     "asus-ux305la",         "beelink-eq12",         "lenovo-thinkpad-20n2",       "lenovo-thinkpad-t480",
     "lenovo-thinkpad-t61p", "lenovo-thinkpad-w510", "microsoft-surface-laptop-3", "toshiba-satellite-pro-l70a"};
 
-std::string TablePath(const std::string& name) {
-  return rmtest::TestDataWinPath("smbios/" + name + ".table");
-}
+std::string TablePath(const std::string& name) { return rmtest::TestDataWinPath("smbios/" + name + ".table"); }
 
 // Runs a program of the build tree and returns its exit code (-1 when it
 // could not be started or did not end within a minute).

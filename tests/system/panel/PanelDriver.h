@@ -250,24 +250,26 @@ class ControlPanelWindow {
  public:
   // The host's window is the one of its process that holds a list view.
   ControlPanelWindow() : host_(Process::Start(ControlExe(), "")) {
-    WaitFor([&] {
-      struct Search {
-        DWORD pid;
-        HWND list;
-      } search{host_.id(), nullptr};
-      ::EnumWindows(
-          [](HWND top, LPARAM lp) CALLBACK -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(top, &pid);
-            if (pid != s->pid || !::IsWindowVisible(top)) return TRUE;
-            s->list = ::FindWindowExA(top, nullptr, WC_LISTVIEWA, nullptr);
-            return s->list ? FALSE : TRUE;
-          },
-          reinterpret_cast<LPARAM>(&search));
-      list_ = search.list;
-      return list_ != nullptr;
-    }, std::chrono::seconds(10));
+    WaitFor(
+        [&] {
+          struct Search {
+            DWORD pid;
+            HWND list;
+          } search{host_.id(), nullptr};
+          ::EnumWindows(
+              [](HWND top, LPARAM lp) CALLBACK -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(top, &pid);
+                if (pid != s->pid || !::IsWindowVisible(top)) return TRUE;
+                s->list = ::FindWindowExA(top, nullptr, WC_LISTVIEWA, nullptr);
+                return s->list ? FALSE : TRUE;
+              },
+              reinterpret_cast<LPARAM>(&search));
+          list_ = search.list;
+          return list_ != nullptr;
+        },
+        std::chrono::seconds(10));
     window_ = list_ ? ::GetAncestor(list_, GA_ROOT) : nullptr;
   }
   ~ControlPanelWindow() {

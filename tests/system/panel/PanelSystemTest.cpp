@@ -202,7 +202,8 @@ TEST_F(PanelSystem, ControlPanelListsTheRegisteredItemWithNameDescriptionAndIcon
     ControlPanelWindow panel;
     ASSERT_NE(panel.list(), nullptr);
     std::vector<int> items;
-    ASSERT_TRUE(WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(
+        WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }, std::chrono::seconds(10)));
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(ListItemText(panel.list(), items[0], 1), L"Configure Zarn Radio Minder settings");
     RECT bounds = ListItemRect(panel.list(), items[0], LVIR_BOUNDS);

@@ -187,8 +187,8 @@ TEST_F(RelaySystem, ABridgeRestartedWhileTheMarkerExistsSubscribesAfterTenSecond
   start = Clock::now();
   Activate();
   ASSERT_EQ(bridge_->vtqSetupWmiEvents(0), S_OK);
-  EXPECT_FALSE(traytest::WaitFor(
-      [&] { return Fwsim("event 5 3") == 0 && wireless_.SignalledWithin(250); }, std::chrono::seconds(13)));
+  EXPECT_FALSE(traytest::WaitFor([&] { return Fwsim("event 5 3") == 0 && wireless_.SignalledWithin(250); },
+                                 std::chrono::seconds(13)));
   EXPECT_GE(SecondsSince(start), 12.0);
   EXPECT_FALSE(FileExists(MarkerFile()));
   EXPECT_EQ(bridge_->vtqSetupWmiEvents(1), S_OK);

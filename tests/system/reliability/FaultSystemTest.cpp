@@ -185,7 +185,8 @@ TEST_F(BridgeFaults, AMissingRelayKeyRelaysNothingAndIdsOfOtherTypesAreReadAsByt
   Subscribe();
   ASSERT_EQ(Fwsim("event 5 51"), 0);
   EXPECT_FALSE(wireless_.SignalledWithin(2000));
-  EXPECT_TRUE(traytest::WaitFor([] { return LogMessages("EventID:5, EventData: 51").size() == 1; }, std::chrono::seconds(10)));
+  EXPECT_TRUE(
+      traytest::WaitFor([] { return LogMessages("EventID:5, EventData: 51").size() == 1; }, std::chrono::seconds(10)));
 
   // A one-byte binary 5 is ID 5; the text "4" is the bytes 0x34 0x00, ID 52,
   // skipped; loading goes on to the dock name.

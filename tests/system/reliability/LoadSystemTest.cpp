@@ -93,8 +93,9 @@ TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) 
       Waiter& waiter = id == 5 ? wirelessWaiter : id == 4 ? alsWaiter : dockWaiter;
       const long seen = waiter.count();
       const Clock::time_point raisedAt = Clock::now();
-      ASSERT_EQ(Fwsim(id == 1 ? "dock-event " + std::to_string(n)
-                                : "event " + std::to_string(id) + " " + std::to_string(n)), 0);
+      ASSERT_EQ(
+          Fwsim(id == 1 ? "dock-event " + std::to_string(n) : "event " + std::to_string(id) + " " + std::to_string(n)),
+          0);
       raised[id].insert(n);
       if (traytest::WaitFor([&] { return waiter.count() > seen; }, std::chrono::seconds(10))) {
         ++relayed;

@@ -23,9 +23,9 @@ bool RestartRpcss() {
   if (!rpcss) return false;
   SERVICE_STATUS status = {};
   ::ControlService(rpcss.get(), SERVICE_CONTROL_STOP, &status);
-  return bridgetest::WaitFor([&] {
-    return ::QueryServiceStatus(rpcss.get(), &status) && status.dwCurrentState == SERVICE_STOPPED;
-  }, std::chrono::seconds(20));
+  return bridgetest::WaitFor(
+      [&] { return ::QueryServiceStatus(rpcss.get(), &status) && status.dwCurrentState == SERVICE_STOPPED; },
+      std::chrono::seconds(20));
 }
 
 TEST_F(TrayFaults, TheBridgeKilledUnderRmtrayComesBackFreshAndRelaysOnceAsked) {

@@ -156,18 +156,23 @@ TEST_F(RmctlSystem, ASwitchOfAButtonDisabledRadioIsRefusedAndNothingIsSent) {
 // ignoring Ctrl+C itself, and Ctrl+C to every process of the console.
 TEST_F(RmctlSystem, WatchPrintsAButtonPressAndEndsOnCtrlC) {
   rmtest::Process watch = StartRmctl("watch", CREATE_NEW_CONSOLE);
-  ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, std::chrono::seconds(30))) << watch.Err();
+  ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, std::chrono::seconds(30)))
+      << watch.Err();
   ASSERT_EQ(Fwsim("button"), 0);
-  EXPECT_TRUE(WaitFor([&] {
-    return Contains(watch.Out(),
-                    "  WLAN: disabled (Wireless Button)  Bluetooth: disabled (Wireless Button)  word 0x0006063B\n");
-  }, std::chrono::seconds(10))) << watch.Out();
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return Contains(watch.Out(),
+                        "  WLAN: disabled (Wireless Button)  Bluetooth: disabled (Wireless Button)  word 0x0006063B\n");
+      },
+      std::chrono::seconds(10)))
+      << watch.Out();
   // Two changes close together: the last state is printed.
   ASSERT_EQ(Fwsim("button"), 0);
   ASSERT_EQ(Fwsim("lan plug"), 0);
-  EXPECT_TRUE(WaitFor([&] {
-    return Contains(watch.Out(), "  WLAN: disabled (LAN Switching)  Bluetooth: on  word 0x000F1E3B\n");
-  }, std::chrono::seconds(10))) << watch.Out();
+  EXPECT_TRUE(WaitFor(
+      [&] { return Contains(watch.Out(), "  WLAN: disabled (LAN Switching)  Bluetooth: on  word 0x000F1E3B\n"); },
+      std::chrono::seconds(10)))
+      << watch.Out();
 
   ::FreeConsole();
   ASSERT_TRUE(::AttachConsole(watch.id()));
@@ -231,16 +236,17 @@ TEST_F(RmctlSystem, WatchAndRmtrayBothSeeEveryPressAndCommandOneEndsRmtrayEachTi
   ASSERT_TRUE(othersEvent);
 
   rmtest::Process watch = StartRmctl("watch");
-  ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, std::chrono::seconds(30))) << watch.Err();
+  ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, std::chrono::seconds(30)))
+      << watch.Err();
   const char* const words[] = {"word 0x000F0F3B\n", "word 0x0006063B\n"};  // on; off by the button
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     if (round == 10) othersEvent.reset();
     StartAndWaitForIcon();
     // Asked to relay once per start, told it is done once per end.
-    ASSERT_TRUE(WaitFor([&] {
-      return relaytest::LogMessages("vtqSetupWmiEvents returns: 0x00000000").size() == 2u * round + 1;
-    }, std::chrono::seconds(30)));
+    ASSERT_TRUE(WaitFor(
+        [&] { return relaytest::LogMessages("vtqSetupWmiEvents returns: 0x00000000").size() == 2u * round + 1; },
+        std::chrono::seconds(30)));
     const bool offBefore = round % 2 == 1;
     ASSERT_TRUE(WaitForTip(offBefore ? traytest::kBothDisabled : traytest::kBothOn));
     if (round == 10) {
@@ -254,7 +260,9 @@ TEST_F(RmctlSystem, WatchAndRmtrayBothSeeEveryPressAndCommandOneEndsRmtrayEachTi
     const std::size_t printed = Count(watch.Out(), words[offBefore ? 0 : 1]);
     ASSERT_EQ(Fwsim("button"), 0);
     EXPECT_TRUE(WaitForTip(offBefore ? traytest::kBothOn : traytest::kBothDisabled));
-    EXPECT_TRUE(WaitFor([&] { return Count(watch.Out(), words[offBefore ? 0 : 1]) == printed + 1; }, std::chrono::seconds(10))) << watch.Out();
+    EXPECT_TRUE(
+        WaitFor([&] { return Count(watch.Out(), words[offBefore ? 0 : 1]) == printed + 1; }, std::chrono::seconds(10)))
+        << watch.Out();
     EndPromptly();
   }
   EXPECT_EQ(Count(watch.Out(), words[1]), 10u) << watch.Out();

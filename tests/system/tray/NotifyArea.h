@@ -109,7 +109,8 @@ class NotifyArea {
     return std::wstring(text);
   }
 
-  std::optional<Balloon> WaitForBalloon(HWND owner, UINT id, std::chrono::milliseconds limit = std::chrono::seconds(6)) {
+  std::optional<Balloon> WaitForBalloon(HWND owner, UINT id,
+                                        std::chrono::milliseconds limit = std::chrono::seconds(6)) {
     std::optional<Balloon> balloon;
     WaitFor([&] { return (balloon = TakeBalloon(owner, id)).has_value(); }, limit);
     return balloon;
@@ -146,7 +147,8 @@ class NotifyArea {
     return -1;
   }
 
-  bool WaitForImage(HWND owner, UINT id, std::initializer_list<HICON> images, int index, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+  bool WaitForImage(HWND owner, UINT id, std::initializer_list<HICON> images, int index,
+                    std::chrono::milliseconds limit = std::chrono::seconds(5)) {
     return WaitFor([&] { return ShownImage(owner, id, images) == index; }, limit);
   }
 

@@ -92,9 +92,12 @@ inline int SelectedTab(HWND properties) {
 // buttons: OK hidden on 0, shown on 1 (in every language).
 inline bool SelectTab(HWND properties, int index) {
   ::SendMessageA(TabControl(properties), TCM_SETCURFOCUS, static_cast<WPARAM>(index), 0);
-  return WaitFor([&] {
-    return SelectedTab(properties) == index && (::IsWindowVisible(::GetDlgItem(properties, 1)) != FALSE) == (index == 1);
-  }, std::chrono::seconds(10));
+  return WaitFor(
+      [&] {
+        return SelectedTab(properties) == index &&
+               (::IsWindowVisible(::GetDlgItem(properties, 1)) != FALSE) == (index == 1);
+      },
+      std::chrono::seconds(10));
 }
 
 // Enter or Esc as the user types it into the window's focused control.

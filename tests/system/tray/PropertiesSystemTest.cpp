@@ -25,7 +25,8 @@ class PropertiesSystem : public TrayIconSystem {
     ASSERT_NE(window_, nullptr);
     area_.emplace();
     ASSERT_TRUE(area_->ok());
-    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; }, std::chrono::seconds(15)));
+    ASSERT_TRUE(area_->WaitForIcon(
+        window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; }, std::chrono::seconds(15)));
   }
   bool WaitForHidden(bool hidden) {
     return area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; })
@@ -182,10 +183,12 @@ TEST_F(PropertiesSystem, TheStatusPageSwitchesTheRadiosAndFollowsTheFirmware) {
   HWND props = OpenByMessage();
   ASSERT_NE(props, nullptr);
   auto pageShows = [&](const wchar_t* state, const wchar_t* reason, const wchar_t* both) {
-    return WaitFor([&] {
-      return ControlText(props, IDC_ST_SUMMARY_STATE) == state && ControlText(props, IDC_ST_SUMMARY_REASON) == reason &&
-             ControlText(props, IDC_ST_BOTH_BUTTON) == both;
-    }, std::chrono::seconds(10));
+    return WaitFor(
+        [&] {
+          return ControlText(props, IDC_ST_SUMMARY_STATE) == state &&
+                 ControlText(props, IDC_ST_SUMMARY_REASON) == reason && ControlText(props, IDC_ST_BOTH_BUTTON) == both;
+        },
+        std::chrono::seconds(10));
   };
   EXPECT_TRUE(ControlVisible(props, IDC_ST_BOTH_BUTTON));
   EXPECT_FALSE(ControlVisible(props, IDC_ST_WLAN_BUTTON));
@@ -193,26 +196,30 @@ TEST_F(PropertiesSystem, TheStatusPageSwitchesTheRadiosAndFollowsTheFirmware) {
   EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
 
   Click(props, IDC_ST_BOTH_BUTTON);
-  ASSERT_TRUE(WaitFor([] { return !WlanOn(FwsimWirelessWord()) && !BluetoothOn(FwsimWirelessWord()); }, std::chrono::seconds(10)));
+  ASSERT_TRUE(WaitFor([] { return !WlanOn(FwsimWirelessWord()) && !BluetoothOn(FwsimWirelessWord()); },
+                      std::chrono::seconds(10)));
   EXPECT_TRUE(pageShows(L"Off", L"User Selection", L"Turn Both On"));
   EXPECT_EQ(ControlText(props, IDC_ST_WLAN_STATE), L"Off");
   EXPECT_EQ(ControlText(props, IDC_ST_BT_STATE), L"Off");
 
   // With one radio on the button reads "Turn Both On", and does so.
   Click(props, IDC_ST_BOTH_BUTTON);
-  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }, std::chrono::seconds(10)));
+  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); },
+                      std::chrono::seconds(10)));
   EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
   ASSERT_EQ(Fwsim("set bluetooth-selected off"), 0);
   ASSERT_TRUE(WaitFor([&] { return ControlText(props, IDC_ST_BT_STATE) == L"Off"; }, std::chrono::seconds(10)));
   EXPECT_EQ(ControlText(props, IDC_ST_BOTH_BUTTON), L"Turn Both On");
   Click(props, IDC_ST_BOTH_BUTTON);
-  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }, std::chrono::seconds(10)));
+  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); },
+                      std::chrono::seconds(10)));
   EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
 
   // The wireless button, pressed on the notebook, disables both rows and
   // the both-radios button; the firmware group keeps its values.
   ASSERT_EQ(Fwsim("button"), 0);
-  EXPECT_TRUE(WaitFor([&] { return ControlText(props, IDC_ST_SUMMARY_REASON) == L"Wireless Button"; }, std::chrono::seconds(10)));
+  EXPECT_TRUE(WaitFor([&] { return ControlText(props, IDC_ST_SUMMARY_REASON) == L"Wireless Button"; },
+                      std::chrono::seconds(10)));
   EXPECT_EQ(ControlText(props, IDC_ST_SUMMARY_STATE), L"Disabled");
   EXPECT_EQ(ControlText(props, IDC_ST_WLAN_STATE), L"Disabled");
   EXPECT_EQ(ControlText(props, IDC_ST_BT_STATE), L"Disabled");
@@ -244,7 +251,8 @@ TEST_F(PropertiesSystem, ShowStatusOpensTheWindowAndHelpOpensOneViewerThatGoesWi
     Click(props, kHelp);
     if (!WaitFor([&] { return viewers() == 1; }, std::chrono::seconds(10))) return HWND{};
     Click(props, kHelp);
-    const HWND viewer = WaitForProcessWindow(tray_.id(), "HH Parent", nullptr, /*visible=*/true, std::chrono::seconds(1));
+    const HWND viewer =
+        WaitForProcessWindow(tray_.id(), "HH Parent", nullptr, /*visible=*/true, std::chrono::seconds(1));
     EXPECT_EQ(::GetWindow(viewer, GW_OWNER), props);
     EXPECT_EQ(viewers(), 1);
     EXPECT_EQ(PropertiesWindows(), 1);

@@ -74,7 +74,8 @@ bool FindTray(Tray* tray) {
 }
 
 std::optional<TrayIcon> ShownIcon(NotifyArea& area, const Tray& tray, std::chrono::milliseconds limit) {
-  return area.WaitForIcon(tray.window, kIconId, [](const TrayIcon& i) { return !i.hidden; }, limit);
+  return area.WaitForIcon(
+      tray.window, kIconId, [](const TrayIcon& i) { return !i.hidden; }, limit);
 }
 
 void PostKey(HWND window, WPARAM key) {
@@ -104,7 +105,8 @@ int Hover(NotifyArea& area, const Tray& tray) {
   // the first went unseen.
   for (int i = 0; i < 10 && !tip; ++i) {
     ::SetCursorPos(centre.x + i % 2, centre.y);
-    traytest::WaitFor([&] { return (tip = area.ShownTooltip(tray.window, kIconId)).has_value(); }, std::chrono::seconds(1));
+    traytest::WaitFor([&] { return (tip = area.ShownTooltip(tray.window, kIconId)).has_value(); },
+                      std::chrono::seconds(1));
   }
   if (!tip) return Fail("no tooltip with the cursor on the icon");
   std::printf("cursor on the icon at (%ld,%ld); tooltip shown: %s\n", centre.x, centre.y, Quoted(*tip).c_str());
@@ -129,7 +131,8 @@ int WaitForChange(NotifyArea& area, const Tray& tray, const TrayIcon& before) {
   std::printf("tooltip was %s, is now %s\n", Quoted(before.tip).c_str(), Quoted(after->tip).c_str());
   std::optional<traytest::Balloon> balloon;
   const bool shown = traytest::WaitFor(
-      [&] { return (balloon = area.TakeBalloon(tray.window, kIconId)) && balloon->text == after->tip; }, std::chrono::seconds(15));
+      [&] { return (balloon = area.TakeBalloon(tray.window, kIconId)) && balloon->text == after->tip; },
+      std::chrono::seconds(15));
   if (!shown) return Fail("no balloon with the new state");
   std::printf("balloon: title %s, text %s\n", Quoted(balloon->title).c_str(), Quoted(balloon->text).c_str());
   return 0;
@@ -142,7 +145,8 @@ int Choose(NotifyArea& area, const Tray& tray, int downs) {
   if (!before) return Fail("the icon is not in the taskbar");
   for (int i = 0; i < downs; ++i) PostKey(menu, VK_DOWN);
   PostKey(menu, VK_RETURN);
-  if (!traytest::WaitFor([&] { return !::IsWindowVisible(menu); }, std::chrono::seconds(10))) return Fail("the menu stayed open");
+  if (!traytest::WaitFor([&] { return !::IsWindowVisible(menu); }, std::chrono::seconds(10)))
+    return Fail("the menu stayed open");
   ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2);
   std::printf("chosen: item %d of the menu (%d x Down, Enter)\n", downs + 1, downs);
   return WaitForChange(area, tray, *before);
@@ -177,7 +181,8 @@ int Open(const Tray& tray) {
   ::PostMessageA(tray.window, ::RegisterWindowMessageA(traytest::kOpenStatusPageMessage), 0, 0);
   const HWND props = traytest::WaitForPropertiesWindow(tray.pid);
   if (!props) return Fail("no properties window after the open message");
-  std::printf("the properties window is open; status: %s %s", Quoted(traytest::ControlText(props, IDC_ST_SUMMARY_STATE)).c_str(),
+  std::printf("the properties window is open; status: %s %s",
+              Quoted(traytest::ControlText(props, IDC_ST_SUMMARY_STATE)).c_str(),
               Quoted(traytest::ControlText(props, IDC_ST_SUMMARY_REASON)).c_str());
   for (int id : {1014, 1015}) {
     if (traytest::Control(props, id)) std::printf(", row %d %s", id, Quoted(traytest::ControlText(props, id)).c_str());

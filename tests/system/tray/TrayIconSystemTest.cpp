@@ -76,7 +76,8 @@ TEST_F(TrayIconSystem, TheSettingsMessageTheHideCommandANewTaskbarAndStrayKeys) 
   // setting, the keys have been through the loop.
   ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);
   EXPECT_TRUE(WaitForTip(kBothOff, /*hidden=*/true));
-  EXPECT_TRUE(traytest::WaitFor([] { return traytest::ReadSetting("HideSysTray").AsDword() == 1; }, std::chrono::seconds(10)));
+  EXPECT_TRUE(
+      traytest::WaitFor([] { return traytest::ReadSetting("HideSysTray").AsDword() == 1; }, std::chrono::seconds(10)));
   EXPECT_TRUE(tray_.Running());
 
   // A change while hidden shows when the icon comes back.

@@ -142,7 +142,8 @@ TEST_F(TraySystem, NoRadiosShowTheNoticeUntilTheBoxIsTicked) {
   ::PostMessageA(notice, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   ::PostMessageA(notice, WM_KEYUP, VK_ESCAPE, 0xC0010001);
   ::PostMessageA(box, BM_CLICK, 0, 0);
-  ASSERT_TRUE(traytest::WaitFor([&] { return ::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, std::chrono::seconds(10)));
+  ASSERT_TRUE(traytest::WaitFor([&] { return ::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; },
+                                std::chrono::seconds(10)));
   EXPECT_TRUE(::IsWindowVisible(notice));
   EXPECT_TRUE(tray.Running());
   EXPECT_FALSE(traytest::ReadSetting("DoNotShowNoDevDlg").AsDword());

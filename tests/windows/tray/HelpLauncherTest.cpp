@@ -79,11 +79,13 @@ std::vector<std::string> ContentsOf(HWND viewer) {
 
 // Waits for `condition`, dispatching this thread's messages meanwhile.
 bool PumpUntil(const std::function<bool()>& condition) {
-  return traytest::WaitFor([&] {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-    return condition();
-  }, std::chrono::seconds(10));
+  return traytest::WaitFor(
+      [&] {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        return condition();
+      },
+      std::chrono::seconds(10));
 }
 
 // The viewer thread's answer (the viewer, or null), with this thread's

@@ -90,7 +90,9 @@ inline bool SettingsKeyExists() { return rmtest::KeyExists(HKEY_CURRENT_USER, rm
 inline bool CreateSettingsKey() {
   return static_cast<bool>(rmtest::CreateKey(HKEY_CURRENT_USER, rm::kSettingsKeyPath, KEY_READ));
 }
-inline RegValue ReadSetting(const char* name) { return rmtest::ReadValue(HKEY_CURRENT_USER, rm::kSettingsKeyPath, name); }
+inline RegValue ReadSetting(const char* name) {
+  return rmtest::ReadValue(HKEY_CURRENT_USER, rm::kSettingsKeyPath, name);
+}
 inline bool WriteSetting(const char* name, DWORD type, const void* data, DWORD size) {
   return rmtest::WriteValue(HKEY_CURRENT_USER, rm::kSettingsKeyPath, name, type, data, size);
 }
