@@ -24,6 +24,7 @@
 
 #include <gmock/gmock.h>
 
+#include "tests/support/BuildPaths.h"
 #include "tests/support/Process.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ResourceIds.h"
@@ -52,17 +53,9 @@ constexpr char kLogFile[] = "C:\\ProgramData\\vtqwmi\\vtqwmi.log";
 constexpr char kPlantedRan[] = "C:\\planted-ran.txt";
 constexpr UINT kIconId = 201;
 
-std::string UnixToWindows(const std::string& unixPath) {
-  std::string p = "Z:" + unixPath;
-  for (char& c : p)
-    if (c == '/') c = '\\';
-  return p;
-}
-std::string SetupExe() { return UnixToWindows(RM_SETUP_EXE); }
-std::string StagedFile(const char* name) {
-  return UnixToWindows(std::string(RM_BUILD_DIR) + "/installer/stage/") + name;
-}
-std::string BuiltFile(const char* relative) { return UnixToWindows(std::string(RM_BUILD_DIR) + "/" + relative); }
+std::string SetupExe() { return rmtest::WinPath(RM_SETUP_EXE); }
+std::string StagedFile(const char* name) { return rmtest::BuildWinPath("installer/stage/") + name; }
+std::string BuiltFile(const char* relative) { return rmtest::BuildWinPath(relative); }
 
 // The folder's access list as stored, in SDDL. Windows keeps the
 // descriptor the setup gave: `given` ("D:P..."). The Wine of these tests
@@ -260,7 +253,7 @@ std::string ReadText(const std::string& path) {
 // The planted vtqwmi.exe in `folder`.
 void PlantBridge(const std::string& folder) {
   ::CreateDirectoryA(folder.c_str(), nullptr);
-  ASSERT_TRUE(::CopyFileA(UnixToWindows(RM_PLANTED_BRIDGE).c_str(), (folder + "\\vtqwmi.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileA(rmtest::WinPath(RM_PLANTED_BRIDGE).c_str(), (folder + "\\vtqwmi.exe").c_str(), FALSE));
 }
 
 class InstallerSystem : public ::testing::Test {

@@ -24,7 +24,7 @@ constexpr int kThreadsPerClient = 4;
 constexpr int kCallsPerThread = 1250;  // 5,000 per client process
 constexpr int kMinimumEvents = 30;
 
-std::string LoadClientExe() { return bridgetest::WinPath(std::string(RM_BUILD_DIR) + "/tests/system/reliability/reliability_load_client.exe"); }
+std::string LoadClientExe() { return rmtest::BuildWinPath("tests/system/reliability/reliability_load_client.exe"); }
 
 // A client's report: name -> (made, wrong).
 std::map<std::string, std::pair<double, long>> ReadReport(const std::string& path) {
@@ -74,7 +74,7 @@ TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) 
     std::vector<traytest::Process> clients;
     std::vector<std::string> reports;
     for (int c = 0; c < kClients; ++c) {
-      reports.push_back(bridgetest::WinPath(std::string(RM_BUILD_DIR)) + "\\load-client-" + std::to_string(c) + ".txt");
+      reports.push_back(rmtest::WinPath(RM_BUILD_DIR) + "\\load-client-" + std::to_string(c) + ".txt");
       ::DeleteFileA(reports.back().c_str());
       clients.push_back(traytest::Process::Start(
           LoadClientExe(), std::to_string(kThreadsPerClient) + " " + std::to_string(kCallsPerThread) + " " +
