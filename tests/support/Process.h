@@ -260,4 +260,13 @@ inline RunResult Run(const std::string& exe, const std::string& args, const Star
   return r;
 }
 
+// A console program run without a window, for its exit code alone (-1 when
+// it could not start or did not end within `limit`).
+inline long RunProgram(const std::string& exe, const std::string& args,
+                       std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+  StartOptions options;
+  options.flags = CREATE_NO_WINDOW;
+  return Run(exe, args, options, limit).code;
+}
+
 }  // namespace rmtest

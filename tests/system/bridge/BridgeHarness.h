@@ -28,20 +28,11 @@ using rmtest::BridgeExe;
 using rmtest::KeyExists;
 using rmtest::ReadValue;
 using rmtest::RegValue;
+using rmtest::RunProgram;
 using rmtest::WaitFor;
 using rmtest::WinPath;
 inline std::string FwsimExe() { return rmtest::BuildWinPath("fwsim/fwsim.exe"); }
 inline bool StandInBuilt() { return rmtest::FwsimServerBuilt(); }
-
-// Runs a program with `arguments` after its quoted path, without a window;
-// its exit code, or -1 when it could not start or did not end within the
-// time limit.
-inline long RunProgram(const std::string& exe, const std::string& arguments,
-                       std::chrono::milliseconds limit = std::chrono::seconds(60)) {
-  rmtest::StartOptions options;
-  options.flags = CREATE_NO_WINDOW;
-  return rmtest::Run(exe, arguments, options, limit).code;
-}
 
 inline long Bridge(const std::string& arguments) { return RunProgram(BridgeExe(), arguments); }
 
