@@ -133,7 +133,7 @@ function(rm_wine_test name)
     set(T_TIMEOUT 180)
   endif()
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} rm_test_support GTest::gmock_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE RM_BUILD_DIR="${PROJECT_BINARY_DIR}"
     RM_TESTDATA_DIR="${RM_TESTDATA_DIR}")

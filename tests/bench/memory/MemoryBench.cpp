@@ -128,7 +128,7 @@ bool RaiseEvents(int count, int firstData) {
       const int id = k % 3 == 0 ? 4 : k % 3 == 1 ? 1 : 5;
       args += " " + std::to_string(id) + " " + std::to_string(firstData + k);
     }
-    if (!Fwsim(args)) return false;
+    if (Fwsim(args) != 0) return false;
   }
   return true;
 }

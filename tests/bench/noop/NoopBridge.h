@@ -24,7 +24,7 @@ inline constexpr char kKey[] = "CLSID\\{6E0C2E61-3A0B-4C57-9B7E-5C2B1D8A0F11}";
 inline bool Register(bool on) {
   if (!on) return ::RegDeleteTreeA(HKEY_CLASSES_ROOT, kKey) == ERROR_SUCCESS;
   const std::string value =
-      "\"" + bridgetest::WinPath(std::string(RM_BUILD_DIR) + "/tests/bench/noop/noop_bridge.exe") + "\"";
+      "\"" + rmtest::BuildWinPath("tests/bench/noop/noop_bridge.exe") + "\"";
   rm::UniqueRegKey key;
   const std::string sub = std::string(kKey) + "\\LocalServer32";
   if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) !=

@@ -77,11 +77,13 @@ std::vector<double> BareWakeups() {
   traytest::Process echo = traytest::Process::Start(self, "--echo");
   // The echo is waiting once a first ping comes back.
   LONG seen = 0;
-  traytest::WaitFor([&] {
-    ::SetEvent(ping.get());
-    ::Sleep(50);
-    return (seen = times->count) > 0;
-  });
+  traytest::WaitFor(
+      [&] {
+        ::SetEvent(ping.get());
+        ::Sleep(50);
+        return (seen = times->count) > 0;
+      },
+      std::chrono::seconds(10));
   for (int i = 0; i < kRounds && seen > 0; ++i) {
     ::Sleep(5);
     const LONGLONG start = Now();
@@ -142,7 +144,7 @@ int main(int argc, char** argv) {
   traytest::Process tray = traytest::Process::Start(traytest::TrayExe(), "");
   const HWND window = traytest::WaitForProcessWindow(tray.id(), "#32770", "", /*visible=*/false);
   traytest::NotifyArea area;
-  if (!window || !area.ok() || !area.WaitForIcon(window, 201, {}, 20000)) {
+  if (!window || !area.ok() || !area.WaitForIcon(window, 201, {}, std::chrono::seconds(20))) {
     std::printf("relay_bench: rmtray's icon did not appear\n");
     return 1;
   }
@@ -160,7 +162,7 @@ int main(int argc, char** argv) {
   std::vector<double> road = Road(*machine, area, window);
   const std::vector<double> bare = BareWakeups();
   ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, 0), 0);
-  tray.WaitExit(15000);
+  tray.WaitExit(std::chrono::seconds(15));
   traytest::Fwsim("profile both");
   traytest::DeleteSettingsKey();
 

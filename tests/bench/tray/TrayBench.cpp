@@ -78,7 +78,7 @@ bool StartOnce(Series& series, double* ms) {
   }
   *ms = Milliseconds(start, found);
   ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(1, 0), 0);
-  if (!p.WaitExit(kExitLimitMs)) {
+  if (!p.WaitExit(std::chrono::milliseconds(kExitLimitMs))) {
     ++series.killed;
     p.Kill();
   }
@@ -147,7 +147,7 @@ int WaitEvent(const char* name, DWORD limitMs) {
                ::CloseHandle(event);
                return true;
              },
-             limitMs)
+             std::chrono::milliseconds(limitMs))
              ? 0
              : 1;
 }

@@ -15,56 +15,26 @@
 #include <vector>
 
 #include "common/win/OwningWrappers.h"
+#include "tests/support/BuildPaths.h"
+#include "tests/support/Fwsim.h"
+#include "tests/support/Process.h"
+#include "tests/support/Registry.h"
+#include "tests/support/WaitFor.h"
 #include "vtqwmi.h"
 
 namespace bridgetest {
 
-inline std::string WinPath(const std::string& unixPath) {
-  std::string p = "Z:" + unixPath;
-  for (char& c : p)
-    if (c == '/') c = '\\';
-  return p;
-}
-
-inline std::string BridgeExe() { return WinPath(std::string(RM_BUILD_DIR) + "/bridge/vtqwmi.exe"); }
-inline std::string FwsimExe() { return WinPath(std::string(RM_BUILD_DIR) + "/fwsim/fwsim.exe"); }
-inline bool StandInBuilt() {
-  return ::GetFileAttributesA(WinPath(std::string(RM_BUILD_DIR) + "/fwsim/fwsimwmi.dll").c_str()) !=
-         INVALID_FILE_ATTRIBUTES;
-}
-
-// Runs a program with `arguments` after its quoted path; its exit code, or
-// -1 when it could not start or did not end within the time limit.
-inline long RunProgram(const std::string& exe, const std::string& arguments,
-                       DWORD timeoutMs = 60000) {
-  std::string cmd = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-  std::vector<char> line(cmd.begin(), cmd.end());
-  line.push_back('\0');
-  STARTUPINFOA si = {};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi))
-    return -1;
-  rm::UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  ::GetExitCodeProcess(process.get(), &code);
-  return static_cast<long>(code);
-}
+using rmtest::BridgeExe;
+using rmtest::KeyExists;
+using rmtest::ReadValue;
+using rmtest::RegValue;
+using rmtest::RunProgram;
+using rmtest::WaitFor;
+using rmtest::WinPath;
+inline std::string FwsimExe() { return rmtest::BuildWinPath("fwsim/fwsim.exe"); }
+inline bool StandInBuilt() { return rmtest::FwsimServerBuilt(); }
 
 inline long Bridge(const std::string& arguments) { return RunProgram(BridgeExe(), arguments); }
-
-// Waits for `pred` up to `limit`, checking every 50 ms.
-template <class Pred>
-bool WaitFor(Pred pred, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    if (pred()) return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-}
 
 struct ServiceState {
   bool exists = false;
@@ -98,7 +68,7 @@ inline bool StopBridgeService() {
   if (!service) return true;
   SERVICE_STATUS status = {};
   ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
-  return WaitFor([] { return QueryBridgeService().state == SERVICE_STOPPED; });
+  return WaitFor([] { return QueryBridgeService().state == SERVICE_STOPPED; }, std::chrono::seconds(20));
 }
 
 // This build's bridge registered as a service (a running one stopped
@@ -120,43 +90,7 @@ inline bool ProcessAlive(DWORD pid) {
 inline const char kParametersKey[] = "System\\CurrentControlSet\\Services\\vtqwmi\\Parameters";
 
 inline bool SetParameter(const char* name, DWORD value) {
-  rm::UniqueRegKey key;
-  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                        key.put(), nullptr) != ERROR_SUCCESS)
-    return false;
-  return ::RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof(value)) == ERROR_SUCCESS;
-}
-
-// A value under HKEY_CLASSES_ROOT or HKEY_LOCAL_MACHINE; `found` false when
-// the key or the value is missing.
-struct RegValue {
-  bool found = false;
-  DWORD type = 0;
-  std::string text;
-  DWORD number = 0;
-};
-
-inline RegValue ReadValue(HKEY root, const std::string& key, const char* name) {
-  RegValue v;
-  rm::UniqueRegKey k;
-  if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS) return v;
-  char data[1024] = {};
-  DWORD size = sizeof(data) - 1;
-  if (::RegQueryValueExA(k.get(), name, nullptr, &v.type, reinterpret_cast<BYTE*>(data), &size) !=
-      ERROR_SUCCESS)
-    return v;
-  v.found = true;
-  if (v.type == REG_DWORD && size == 4)
-    memcpy(&v.number, data, 4);
-  else
-    v.text = data;
-  return v;
-}
-
-inline bool KeyExists(HKEY root, const std::string& key) {
-  rm::UniqueRegKey k;
-  return ::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
+  return rmtest::WriteDword(HKEY_LOCAL_MACHINE, kParametersKey, name, value);
 }
 
 inline std::string LogFolder() {

@@ -14,11 +14,11 @@ class BridgeServiceSuite : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_TRUE(RegisterBridgeService());
-    if (StandInBuilt()) fwsimtest::RunTool("reset");
+    if (StandInBuilt()) rmtest::Fwsim("reset");
   }
   static void TearDownTestSuite() {
     RemoveBridgeService();
-    if (StandInBuilt()) fwsimtest::RunTool("reset");
+    if (StandInBuilt()) rmtest::Fwsim("reset");
   }
 };
 

@@ -30,7 +30,7 @@ class BridgeService : public BridgeServiceSuite {
   void TearDown() override {
     bridge_.reset();
     StopBridgeService();
-    if (StandInBuilt()) fwsimtest::RunTool("reset");
+    if (StandInBuilt()) rmtest::Fwsim("reset");
   }
 
   // Activates the class; the service starts on demand.
@@ -86,7 +86,7 @@ TEST_F(BridgeService, StopControlEndsTheProcessAndTheNextActivationStartsAFreshO
   ASSERT_EQ(bridge_->vtqSetupWmiEvents(0), S_OK);
   const DWORD first = QueryBridgeService().pid;
   ASSERT_TRUE(StopBridgeService());
-  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(first); }));
+  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(first); }, std::chrono::seconds(20)));
   EXPECT_NE(bridge_->vtqSetupWmiEvents(0), S_OK);  // the old proxy's server is gone
   bridge_.reset();
 
@@ -177,7 +177,7 @@ TEST_F(BridgeService, ExecMethodExReadsAndSwitchesTheSimulatedRadios) {
   };
   auto toolRead = [] {
     std::string out;
-    EXPECT_EQ(fwsimtest::RunTool("call 1 5 - 4", &out), 0) << out;
+    EXPECT_EQ(rmtest::Fwsim("call 1 5 - 4", &out), 0) << out;
     std::string data = out.substr(out.find("Data "));
     return data.substr(0, data.find_first_of("\r\n"));
   };
@@ -210,12 +210,11 @@ TEST_F(BridgeService, ExecMethodExPassesOtherCommandsThroughUnchanged) {
   for (auto [cmd, type, size] : {std::tuple<ULONG, ULONG, ULONG>{7, 9, 4}, {1, 5, 8}, {3, 5, 2}}) {
     Exec e = Call(cmd, type, {0xAB, 0xCD}, size);
     std::string out;
-    ASSERT_EQ(fwsimtest::RunTool("call " + std::to_string(cmd) + " " + std::to_string(type) +
-                                     " ABCD " + std::to_string(size),
-                                 &out),
+    ASSERT_EQ(rmtest::Fwsim(
+                  "call " + std::to_string(cmd) + " " + std::to_string(type) + " ABCD " + std::to_string(size), &out),
               0);
     std::uint32_t code = 0;
-    ASSERT_TRUE(fwsimtest::ToolNumber(out, "rwReturnCode ", code)) << out;
+    ASSERT_TRUE(rmtest::FwsimNumber(out, "rwReturnCode ", code)) << out;
     EXPECT_EQ(e.hr, S_OK) << cmd;
     EXPECT_EQ(e.retCode, code) << cmd;
     // The same Data bytes as the stand-in answers its own tool.
@@ -233,7 +232,7 @@ TEST_F(BridgeService, ExecMethodExPassesOtherCommandsThroughUnchanged) {
 
 TEST_F(BridgeService, ThreeByteFirmwareAnswerReachesTheClientAsThreeBytes) {
   REQUIRE_STAND_IN();
-  ASSERT_EQ(fwsimtest::RunTool("fault data-length 3"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault data-length 3"), 0);
   Activate();
   Exec e = Call(1, 5, {}, 4);
   EXPECT_EQ(e.hr, S_OK);
@@ -243,7 +242,7 @@ TEST_F(BridgeService, ThreeByteFirmwareAnswerReachesTheClientAsThreeBytes) {
 
 TEST_F(BridgeService, UnreadableReturnCodeReportsAllOnes) {
   REQUIRE_STAND_IN();
-  ASSERT_EQ(fwsimtest::RunTool("fault returncode-missing on"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault returncode-missing on"), 0);
   Activate();
   Exec e = Call(1, 5, {}, 4, ByteArray(4, 0xEE));
   EXPECT_TRUE(FAILED(e.hr));
@@ -290,9 +289,9 @@ TEST_F(BridgeService, MachineInfoChecksAndSize) {
 
 TEST_F(BridgeService, DisplaysLastInstanceWinsAndASwitchWritesEveryInstance) {
   REQUIRE_STAND_IN();
-  ASSERT_EQ(fwsimtest::RunTool("display count 2"), 0);
-  ASSERT_EQ(fwsimtest::RunTool("display 0 1"), 0);
-  ASSERT_EQ(fwsimtest::RunTool("display 1 3"), 0);
+  ASSERT_EQ(rmtest::Fwsim("display count 2"), 0);
+  ASSERT_EQ(rmtest::Fwsim("display 0 1"), 0);
+  ASSERT_EQ(rmtest::Fwsim("display 1 3"), 0);
   Activate();
   ULONG device = 0x77;
   EXPECT_EQ(bridge_->vtqGetAttachedExternalDisplays(&device), S_OK);
@@ -319,7 +318,7 @@ TEST_F(BridgeService, DisplaysLastInstanceWinsAndASwitchWritesEveryInstance) {
   EXPECT_EQ(states, (std::vector<LONG>{2, 2}));
 
   // No instance: lpDevice keeps the client's value.
-  ASSERT_EQ(fwsimtest::RunTool("display count 0"), 0);
+  ASSERT_EQ(rmtest::Fwsim("display count 0"), 0);
   device = 0x55;
   EXPECT_EQ(bridge_->vtqGetAttachedExternalDisplays(&device), S_OK);
   EXPECT_EQ(device, 0x55u);
@@ -337,8 +336,8 @@ TEST_F(BridgeService, InstanceLimitStopsAfterTheFirstCallThatFollowsTheThirdInst
   ASSERT_EQ(CreateBridge(third), S_OK);
   // The call that meets the limit still runs, is logged and answers.
   EXPECT_EQ(bridge_->vtqSetupWmiEvents(0), S_OK);
-  EXPECT_TRUE(WaitFor([] { return QueryBridgeService().state == SERVICE_STOPPED; }));
-  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(pid); }));
+  EXPECT_TRUE(WaitFor([] { return QueryBridgeService().state == SERVICE_STOPPED; }, std::chrono::seconds(20)));
+  EXPECT_TRUE(WaitFor([&] { return !ProcessAlive(pid); }, std::chrono::seconds(20)));
   int ok = 0;
   for (const std::string& line : LogLines())
     ok += line.find("  vtqSetupWmiEvents returns: 0x00000000") != std::string::npos;
@@ -381,8 +380,8 @@ TEST_F(BridgeService, EachMethodLogsItsSuccessAndFailureLine) {
   expected.push_back(line);
 
   if (StandInBuilt()) {
-    ASSERT_EQ(fwsimtest::RunTool("display count 2"), 0);
-    ASSERT_EQ(fwsimtest::RunTool("display 1 6"), 0);
+    ASSERT_EQ(rmtest::Fwsim("display count 2"), 0);
+    ASSERT_EQ(rmtest::Fwsim("display 1 6"), 0);
     Exec ok = Call(1, 5, {}, 4);
     EXPECT_EQ(ok.hr, S_OK);
     expected.push_back("vtqExecMethodEx CallCount: 1, Cmd: 1h, Type: 5h, returns: 0x00000000");

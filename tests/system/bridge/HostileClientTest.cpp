@@ -397,7 +397,7 @@ class HostileClient : public BridgeServiceSuite {
     ASSERT_TRUE(StopBridgeService());
     ASSERT_TRUE(SetParameter("MaxAllowed", 0));
     ASSERT_TRUE(SetParameter("Settings", 2));
-    ASSERT_EQ(fwsimtest::RunTool("reset"), 0);
+    ASSERT_EQ(rmtest::Fwsim("reset"), 0);
     ASSERT_EQ(CreateBridge(bridge_), S_OK);
     ASSERT_EQ(bridge_->vtqSetupWmiEvents(0), S_OK);
     pid_ = QueryBridgeService().pid;
@@ -728,7 +728,7 @@ TEST_F(HostileClient, DataBlockAndDisplayArgumentsAtTheirEdges) {
     EXPECT_EQ(bridge_->vtqSetupWmiEvents(flag), S_OK);
     ExpectServiceServes();
   }
-  ASSERT_EQ(fwsimtest::RunTool("display count 1"), 0);
+  ASSERT_EQ(rmtest::Fwsim("display count 1"), 0);
   for (ULONG device : {0u, 1u, 0xFFFFFFFFu}) {
     SCOPED_TRACE(device);
     EXPECT_EQ(bridge_->vtqTurnOnExternalDisplays(device), S_OK);

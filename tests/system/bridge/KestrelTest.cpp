@@ -23,7 +23,7 @@ const char kStamp[] = "\\d\\d:\\d\\d:\\d\\d \\d\\d/\\d\\d/\\d\\d\\d\\d  ";
 std::vector<std::uint32_t> DockStates() {
   std::string text;
   std::vector<std::uint32_t> states;
-  if (fwsimtest::RunTool("show", &text) != 0) return {0xDEAD};
+  if (rmtest::Fwsim("show", &text) != 0) return {0xDEAD};
   const std::size_t docks = text.find("docks (vtqDockQuery)");
   if (docks == std::string::npos) return {0xDEAD};
   std::istringstream lines(text.substr(docks));
@@ -61,7 +61,7 @@ class Kestrel : public BridgeServiceSuite {
     ASSERT_TRUE(SetParameter("MaxAllowed", 0));
     ASSERT_TRUE(SetParameter("Settings", 3));
     ::DeleteFileA(LogFile().c_str());
-    ASSERT_EQ(fwsimtest::RunTool("reset"), 0);
+    ASSERT_EQ(rmtest::Fwsim("reset"), 0);
     ASSERT_EQ(::CoCreateInstance(CLSID_WmiKestrel, nullptr, CLSCTX_LOCAL_SERVER,
                                  IID_IvtqCallKestrelBios, kestrel_.put_void()),
               S_OK);
@@ -80,9 +80,9 @@ class Kestrel : public BridgeServiceSuite {
 };
 
 TEST_F(Kestrel, ReadsAndWritesTheStandInsDockInstances) {
-  ASSERT_EQ(fwsimtest::RunTool("dock count 3"), 0);
-  ASSERT_EQ(fwsimtest::RunTool("dock 0 5"), 0);
-  ASSERT_EQ(fwsimtest::RunTool("dock 2 0xFFFFFFFE"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock count 3"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock 0 5"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock 2 0xFFFFFFFE"), 0);
   ASSERT_EQ(DockStates(), (std::vector<std::uint32_t>{5, 0, 0xFFFFFFFE}));
 
   ULONG state = 0x77;
@@ -121,9 +121,9 @@ TEST_F(Kestrel, ReadsAndWritesTheStandInsDockInstances) {
 }
 
 TEST_F(Kestrel, OtherCommandsAndUnknownInstancesAreRefusedAndChangeNothing) {
-  ASSERT_EQ(fwsimtest::RunTool("dock count 2"), 0);
-  ASSERT_EQ(fwsimtest::RunTool("dock 0 7"), 0);
-  ASSERT_EQ(fwsimtest::RunTool("dock 1 9"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock count 2"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock 0 7"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock 1 9"), 0);
 
   ULONG state = 0x55;
   EXPECT_EQ(Exec(3, 0, state), kInvalidArg);
@@ -139,14 +139,14 @@ TEST_F(Kestrel, OtherCommandsAndUnknownInstancesAreRefusedAndChangeNothing) {
 
   // No instance at all: a read finds nothing to read, command 3 is still
   // no command.
-  ASSERT_EQ(fwsimtest::RunTool("dock count 0"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock count 0"), 0);
   EXPECT_EQ(Exec(1, 0, state), kInvalidArg);
   EXPECT_EQ(Exec(3, 0, state), kInvalidArg);
   EXPECT_EQ(state, 0x55u);
 
   // The service answers on.
-  ASSERT_EQ(fwsimtest::RunTool("dock count 2"), 0);
-  ASSERT_EQ(fwsimtest::RunTool("dock 1 9"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock count 2"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock 1 9"), 0);
   EXPECT_EQ(Exec(1, 1, state), S_OK);
   EXPECT_EQ(state, 9u);
 
@@ -163,14 +163,14 @@ TEST_F(Kestrel, OtherCommandsAndUnknownInstancesAreRefusedAndChangeNothing) {
 }
 
 TEST_F(Kestrel, AMachineWithoutTheDataBlockClassAnswersTheEnumerationsFailure) {
-  ASSERT_EQ(fwsimtest::RunTool("profile unsupported"), 0);
+  ASSERT_EQ(rmtest::Fwsim("profile unsupported"), 0);
   ULONG state = 0x66;
   EXPECT_EQ(Exec(1, 0, state), kInvalidClass);
   EXPECT_EQ(state, 0x66u);
   EXPECT_EQ(Exec(2, 0, state), kInvalidClass);
 
   // With the class back the same instance reads again, unchanged.
-  ASSERT_EQ(fwsimtest::RunTool("profile both"), 0);
+  ASSERT_EQ(rmtest::Fwsim("profile both"), 0);
   EXPECT_EQ(Exec(1, 0, state), S_OK);
   EXPECT_EQ(state, 0u);
   EXPECT_EQ(CallLines(), (std::vector<std::string>{
@@ -188,7 +188,7 @@ bool DockEventArrives(DWORD ms) {
   bool arrived = false;
   std::thread waiter([&] { arrived = ::WaitForSingleObject(event.get(), ms) == WAIT_OBJECT_0; });
   ::Sleep(200);  // the waiter is waiting before the event is raised
-  fwsimtest::RunTool("dock-event 3");
+  rmtest::Fwsim("dock-event 3");
   waiter.join();
   return arrived;
 }

@@ -27,22 +27,20 @@ const ClassKeys kClasses[] = {
 
 std::string Text(const std::string& key, const char* name = nullptr) {
   const RegValue v = ReadValue(HKEY_CLASSES_ROOT, key, name);
-  return v.found ? v.text : "<missing>";
+  return v.exists ? v.text : "<missing>";
 }
 
 // The AppID's LaunchPermission or AccessPermission read back as SDDL.
 std::string Permission(const char* name) {
-  rm::UniqueRegKey key;
-  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, kAppIdKey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-    return "<missing>";
-  BYTE data[1024] = {};
-  DWORD type = 0, size = sizeof(data);
-  if (::RegQueryValueExA(key.get(), name, nullptr, &type, data, &size) != ERROR_SUCCESS) return "<missing>";
-  if (type != REG_BINARY || !::IsValidSecurityDescriptor(data)) return "<no binary descriptor>";
+  const RegValue v = ReadValue(HKEY_CLASSES_ROOT, kAppIdKey, name);
+  if (!v.exists) return "<missing>";
+  std::vector<BYTE> data = v.data;
+  if (v.type != REG_BINARY || data.empty() || !::IsValidSecurityDescriptor(data.data()))
+    return "<no binary descriptor>";
   char* text = nullptr;
   if (!::ConvertSecurityDescriptorToStringSecurityDescriptorA(
-          data, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-          &text, nullptr))
+          data.data(), SDDL_REVISION_1,
+          OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr))
     return "<undecodable>";
   const std::string sddl = text;
   ::LocalFree(text);
@@ -113,13 +111,13 @@ TEST_F(Registration, ServiceSwitchRegistersInstallsAndResetsParameters) {
   EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\vtqwmi", "Start").number, 3u);
   const RegValue max = ReadValue(HKEY_LOCAL_MACHINE, kParametersKey, "MaxAllowed");
   const RegValue settings = ReadValue(HKEY_LOCAL_MACHINE, kParametersKey, "Settings");
-  EXPECT_TRUE(max.found && max.type == REG_DWORD && max.number == 0);
-  EXPECT_TRUE(settings.found && settings.type == REG_DWORD && settings.number == 0);
+  EXPECT_TRUE(max.exists && max.type == REG_DWORD && max.number == 0);
+  EXPECT_TRUE(settings.exists && settings.type == REG_DWORD && settings.number == 0);
   const std::pair<const char*, DWORD> relay[] = {
       {"VtqWmiBiosDockEvent", 1}, {"VtqWmiBiosALSEvent", 4}, {"VtqWmiBiosWirelessEvent", 5}};
   for (const auto& [name, id] : relay) {
     const RegValue v = ReadValue(HKEY_LOCAL_MACHINE, kRelayKey + "\\" + name, "vtqBEvntID");
-    EXPECT_TRUE(v.found && v.type == REG_DWORD && v.number == id) << name;
+    EXPECT_TRUE(v.exists && v.type == REG_DWORD && v.number == id) << name;
   }
 }
 
@@ -128,7 +126,7 @@ TEST_F(Registration, RegServerRemovesTheServiceAndLeavesARefusingLocalServer) {
   ASSERT_TRUE(QueryBridgeService().exists);
   ASSERT_EQ(Bridge("/regserver"), 0);
   ExpectClassesRegistered();
-  EXPECT_FALSE(ReadValue(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService").found);
+  EXPECT_FALSE(ReadValue(HKEY_CLASSES_ROOT, kAppIdKey, "LocalService").exists);
   // Only LocalService goes: the service's arguments stay.
   EXPECT_EQ(Text(kAppIdKey, "ServiceParameters"), "-Service");
   EXPECT_EQ(Text(kAppIdKey, "ServiceParams"), "-Service");
@@ -167,7 +165,7 @@ TEST_F(Registration, ALocalServerThatNoClientUsesEndsByItself) {
     SCOPED_TRACE(registration);
     ASSERT_EQ(Bridge(registration), 0);
     const ULONGLONG start = ::GetTickCount64();
-    EXPECT_EQ(RunProgram(BridgeExe(), "-Embedding", 20000), 0);
+    EXPECT_EQ(RunProgram(BridgeExe(), "-Embedding", std::chrono::seconds(20)), 0);
     EXPECT_GE(::GetTickCount64() - start, 4000u);
   }
   rm::ComPtr<IvtqCallBiosEx> bridge;

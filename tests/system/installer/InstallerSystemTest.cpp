@@ -24,6 +24,10 @@
 
 #include <gmock/gmock.h>
 
+#include "tests/support/BuildPaths.h"
+#include "tests/support/Process.h"
+#include "tests/support/Registry.h"
+#include "tests/support/ResourceIds.h"
 #include "tests/system/panel/PanelDriver.h"
 #include "tests/system/tray/NotifyArea.h"
 #include "tests/windows/tray/TraySupport.h"
@@ -49,17 +53,9 @@ constexpr char kLogFile[] = "C:\\ProgramData\\vtqwmi\\vtqwmi.log";
 constexpr char kPlantedRan[] = "C:\\planted-ran.txt";
 constexpr UINT kIconId = 201;
 
-std::string UnixToWindows(const std::string& unixPath) {
-  std::string p = "Z:" + unixPath;
-  for (char& c : p)
-    if (c == '/') c = '\\';
-  return p;
-}
-std::string SetupExe() { return UnixToWindows(RM_SETUP_EXE); }
-std::string StagedFile(const char* name) {
-  return UnixToWindows(std::string(RM_BUILD_DIR) + "/installer/stage/") + name;
-}
-std::string BuiltFile(const char* relative) { return UnixToWindows(std::string(RM_BUILD_DIR) + "/" + relative); }
+std::string SetupExe() { return rmtest::WinPath(RM_SETUP_EXE); }
+std::string StagedFile(const char* name) { return rmtest::BuildWinPath("installer/stage/") + name; }
+std::string BuiltFile(const char* relative) { return rmtest::BuildWinPath(relative); }
 
 // The folder's access list as stored, in SDDL. Windows keeps the
 // descriptor the setup gave: `given` ("D:P..."). The Wine of these tests
@@ -87,36 +83,11 @@ std::string StoredDacl(const std::string& path) {
 constexpr char kInstallDirList[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 constexpr char kLogFolderList[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
 
-struct RegValue {
-  bool exists = false;
-  DWORD type = 0;
-  std::string text;
-  DWORD number = 0;
-};
-
+using rmtest::KeyExists;
+using rmtest::RegValue;
 // `view`: KEY_WOW64_32KEY or KEY_WOW64_64KEY, the registry view read.
 RegValue Read(HKEY root, const std::string& path, const char* name, REGSAM view) {
-  RegValue v;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return v;
-  char data[1024] = {};
-  DWORD size = sizeof data - 1;
-  if (::RegQueryValueExA(key, name, nullptr, &v.type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
-    v.exists = true;
-    if (v.type == REG_DWORD && size == 4) {
-      std::memcpy(&v.number, data, 4);
-    } else {
-      v.text.assign(data);
-    }
-  }
-  ::RegCloseKey(key);
-  return v;
-}
-bool KeyExists(HKEY root, const std::string& path, REGSAM view) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
-  ::RegCloseKey(key);
-  return true;
+  return rmtest::ReadValue(root, path, name, view);
 }
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 LONGLONG SizeOf(const std::string& path) {
@@ -230,45 +201,11 @@ struct Captured {
   std::string out;
 };
 Captured RunCaptured(const std::string& exe, const std::string& args) {
-  Captured r;
-  char temp[MAX_PATH] = {}, file[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, temp);
-  ::GetTempFileNameA(temp, "out", 0, file);
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  {
-    rm::UniqueHandle out(::CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                       CREATE_ALWAYS, 0, nullptr));
-    if (out.get() == INVALID_HANDLE_VALUE) return r;
-    std::string line = "\"" + exe + "\" " + args;
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out.get();
-    si.hStdError = out.get();
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &si, &pi))
-      return r;
-    rm::UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return r;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    r.code = static_cast<long>(code);
-  }
-  // A console host Wine started for the child may still hold its copy of
-  // the write end.
-  rm::UniqueHandle in(::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
-  if (in.get() == INVALID_HANDLE_VALUE) r.out = "(output file not readable: error " + std::to_string(::GetLastError()) + ")";
-  char buffer[4096];
-  DWORD got = 0;
-  while (in.get() != INVALID_HANDLE_VALUE && ::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr) && got)
-    r.out.append(buffer, got);
-  in.reset();
-  ::DeleteFileA(file);
-  return r;
+  rmtest::StartOptions options;
+  options.output = rmtest::Output::kFile;
+  options.flags = CREATE_NO_WINDOW;
+  const rmtest::RunResult run = rmtest::Run(exe, args, options, std::chrono::seconds(60));
+  return {run.code, run.out};
 }
 
 // The Unix path of a Windows path (Wine).
@@ -295,7 +232,7 @@ bool PlantFolderLink(const std::string& link, const std::string& target) {
   const std::string unixLink = UnixPath(link), unixTarget = UnixPath(target);
   if (unixLink.empty() || unixTarget.empty()) return false;
   const Captured ln = RunCaptured("Z:\\bin\\ln", "-s " + unixTarget + " " + unixLink);
-  if (WaitFor([&] { return IsReparsePoint(link); }, 5000)) return true;
+  if (WaitFor([&] { return IsReparsePoint(link); }, std::chrono::seconds(5))) return true;
   std::printf("ln -s %s %s: exit code %ld, %s\n", unixTarget.c_str(), unixLink.c_str(), ln.code, ln.out.c_str());
   return false;
 }
@@ -316,7 +253,7 @@ std::string ReadText(const std::string& path) {
 // The planted vtqwmi.exe in `folder`.
 void PlantBridge(const std::string& folder) {
   ::CreateDirectoryA(folder.c_str(), nullptr);
-  ASSERT_TRUE(::CopyFileA(UnixToWindows(RM_PLANTED_BRIDGE).c_str(), (folder + "\\vtqwmi.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileA(rmtest::WinPath(RM_PLANTED_BRIDGE).c_str(), (folder + "\\vtqwmi.exe").c_str(), FALSE));
 }
 
 class InstallerSystem : public ::testing::Test {
@@ -349,7 +286,7 @@ class InstallerSystem : public ::testing::Test {
   static DWORD RunSetup(const std::string& args = "/S") {
     Process setup = Process::Start(SetupExe(), args);
     DWORD code = 1234;
-    EXPECT_TRUE(setup.WaitExit(120000, &code));
+    EXPECT_TRUE(setup.WaitExit(std::chrono::seconds(120), &code));
     return code;
   }
 
@@ -359,7 +296,7 @@ class InstallerSystem : public ::testing::Test {
     Process uninstall = Process::Start(kDir + "\\uninstall.exe", "/S" + extra);
     ASSERT_TRUE(uninstall);
     ASSERT_TRUE(WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY) && !Exists(kDir); },
-                        60000));
+                        std::chrono::seconds(60)));
   }
 
   // rmtray as the Run value starts it at logon, from its folder.
@@ -468,9 +405,10 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
     ASSERT_EQ(::CoCreateInstance(CLSID_vtqCallBiosEx, nullptr, CLSCTX_LOCAL_SERVER, IID_IvtqCallBiosEx,
                                  bridge.put_void()),
               S_OK);
-    EXPECT_TRUE(WaitFor([] { return QueryBridge().state == SERVICE_RUNNING; }));
+    EXPECT_TRUE(WaitFor([] { return QueryBridge().state == SERVICE_RUNNING; }, std::chrono::seconds(10)));
     EXPECT_EQ(bridge->vtqSetupWmiEvents(1), S_OK);
-    EXPECT_TRUE(WaitFor([] { return Exists(std::string(kMarkerFolder) + "\\vtqwmi.events"); }));
+    EXPECT_TRUE(
+        WaitFor([] { return Exists(std::string(kMarkerFolder) + "\\vtqwmi.events"); }, std::chrono::seconds(10)));
     EXPECT_TRUE(Exists(kLogFile));
   }
 
@@ -488,16 +426,18 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
     EXPECT_TRUE(::QueryFullProcessImageNameA(panel.host().handle(), 0, image, &imageSize));
     EXPECT_EQ(::lstrcmpiA(image, "C:\\windows\\syswow64\\control.exe"), 0) << image;
     std::vector<int> items;
-    ASSERT_TRUE(WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }, std::chrono::seconds(10)));
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(paneltest::ListItemText(panel.list(), items[0], 1), L"Configure Zarn Radio Minder settings");
     ASSERT_TRUE(paneltest::SelectListItem(panel.list(), items[0]));
     ::PostMessageA(panel.list(), WM_KEYDOWN, VK_RETURN, 1);
     ::PostMessageA(panel.list(), WM_KEYUP, VK_RETURN, 0xC0000001);
     HWND sheet = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (sheet = ::FindWindowA("#32770", "Zarn Radio Minder")) && ::IsWindowVisible(sheet); },
-                        15000));
-    EXPECT_EQ(traytest::ControlText(sheet, 1003), L"Hide Status Tray Icon");
+    ASSERT_TRUE(
+        WaitFor([&] { return (sheet = ::FindWindowA("#32770", "Zarn Radio Minder")) && ::IsWindowVisible(sheet); },
+                std::chrono::seconds(15)));
+    EXPECT_EQ(traytest::ControlText(sheet, IDC_PANEL_HIDE_TRAY), L"Hide Status Tray Icon");
     traytest::Click(sheet, IDCANCEL);
     EXPECT_TRUE(traytest::WaitForWindowGone(sheet));
   }
@@ -509,7 +449,8 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
   {
     traytest::NotifyArea area;
     ASSERT_TRUE(area.ok());
-    EXPECT_TRUE(area.WaitForIcon(window, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, 15000));
+    EXPECT_TRUE(area.WaitForIcon(
+        window, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, std::chrono::seconds(15)));
   }
 
   const Captured status = RunCaptured(kDir + "\\rmctl.exe", "status");
@@ -526,7 +467,7 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
   ASSERT_EQ(RunSetup(), 0u);
   SetSetupWindowsVersion("");
   DWORD trayCode = 1234;
-  EXPECT_TRUE(tray.WaitExit(1000, &trayCode));
+  EXPECT_TRUE(tray.WaitExit(std::chrono::seconds(1), &trayCode));
   EXPECT_EQ(trayCode, 0u);
   ExpectInstalled();
   const traytest::RegValue kept = traytest::ReadSetting("HideBIOSSettings");
@@ -540,7 +481,7 @@ TEST_F(InstallerSystem, InstallsUpgradesAndUninstallsSilentlyLeavingOnlyTheUsers
   // Uninstall ends the running tray program and removes everything but the
   // user's settings.
   UninstallQuietly();
-  EXPECT_TRUE(tray.WaitExit(1000, &trayCode));
+  EXPECT_TRUE(tray.WaitExit(std::chrono::seconds(1), &trayCode));
   EXPECT_EQ(trayCode, 0u);
   ExpectNothingLeft();
   EXPECT_EQ(traytest::ReadSetting("HideBIOSSettings").data, std::vector<BYTE>({1, 0, 0, 0}));
@@ -599,7 +540,7 @@ TEST_F(InstallerSystem, AFolderOfOnesOwnRunsNothingPlantedAndNoLinkIsFollowed) {
   Process uninstall = Process::Start(other + "\\uninstall.exe", "/S");
   ASSERT_TRUE(uninstall);
   ASSERT_TRUE(WaitFor([&] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY) && !Exists(other); },
-                      60000));
+                      std::chrono::seconds(60)));
   EXPECT_FALSE(QueryBridge().exists);
   EXPECT_EQ(ReadText(elsewhereLog), "not the bridge's\n");
   EXPECT_FALSE(Exists(kPlantedRan)) << ReadText(kPlantedRan);

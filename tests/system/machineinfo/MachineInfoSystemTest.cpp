@@ -15,6 +15,9 @@
 
 #include "bridge/host/MachineInfoRecord.h"
 #include "common/win/OwningWrappers.h"
+#include "tests/support/BuildPaths.h"
+#include "tests/support/Process.h"
+#include "tests/support/Registry.h"
 #include "tests/system/machineinfo/MachineInfoClient.h"
 
 namespace {
@@ -34,30 +37,12 @@ const char* const kTables[] = {
     "asus-ux305la",         "beelink-eq12",         "lenovo-thinkpad-20n2",       "lenovo-thinkpad-t480",
     "lenovo-thinkpad-t61p", "lenovo-thinkpad-w510", "microsoft-surface-laptop-3", "toshiba-satellite-pro-l70a"};
 
-std::string WindowsPath(const std::string& linuxPath) {
-  std::string p = "Z:" + linuxPath;
-  std::replace(p.begin(), p.end(), '/', '\\');
-  return p;
-}
-
-std::string TablePath(const std::string& name) {
-  return WindowsPath(std::string(RM_TESTDATA_DIR) + "/smbios/" + name + ".table");
-}
+std::string TablePath(const std::string& name) { return rmtest::TestDataWinPath("smbios/" + name + ".table"); }
 
 // Runs a program of the build tree and returns its exit code (-1 when it
 // could not be started or did not end within a minute).
 long RunProgram(const std::string& program, const std::string& arguments) {
-  std::string command = "\"" + WindowsPath(std::string(RM_BUILD_DIR) + "/" + program) + "\" " + arguments;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  rm::UniqueHandle process(pi.hProcess);
-  rm::UniqueHandle thread(pi.hThread);
-  if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  ::GetExitCodeProcess(process.get(), &code);
-  return static_cast<long>(code);
+  return rmtest::Run(rmtest::BuildWinPath(program), arguments, {}, std::chrono::seconds(60)).code;
 }
 
 DWORD ServiceState() {
@@ -223,11 +208,9 @@ class LocatorServerSwap {
         ERROR_SUCCESS) {
       return;
     }
-    char value[MAX_PATH] = {};
-    DWORD size = sizeof value - 1;
-    if (::RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) ==
-        ERROR_SUCCESS) {
-      saved_ = value;
+    const rmtest::RegValue value = rmtest::ReadValue(key.get(), nullptr);
+    if (value.exists) {
+      saved_ = value.text;
       key_ = std::move(key);
     }
   }

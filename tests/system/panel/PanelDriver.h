@@ -51,7 +51,7 @@ class BroadcastCounter {
  public:
   BroadcastCounter() {
     thread_ = std::thread([this] { Run(); });
-    WaitFor([this] { return ready_.load(); });
+    WaitFor([this] { return ready_.load(); }, std::chrono::seconds(10));
   }
   ~BroadcastCounter() {
     if (window_) ::PostMessageA(window_, WM_CLOSE, 0, 0);
@@ -64,7 +64,7 @@ class BroadcastCounter {
   int count() const { return count_.load(); }
   // Waits for `n` broadcasts in all, then a moment more for any extra one.
   int WaitForCount(int n, DWORD settleMs = 700) const {
-    WaitFor([&] { return count_.load() >= n; });
+    WaitFor([&] { return count_.load() >= n; }, std::chrono::seconds(10));
     ::Sleep(settleMs);
     return count_.load();
   }
@@ -250,29 +250,31 @@ class ControlPanelWindow {
  public:
   // The host's window is the one of its process that holds a list view.
   ControlPanelWindow() : host_(Process::Start(ControlExe(), "")) {
-    WaitFor([&] {
-      struct Search {
-        DWORD pid;
-        HWND list;
-      } search{host_.id(), nullptr};
-      ::EnumWindows(
-          [](HWND top, LPARAM lp) CALLBACK -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(top, &pid);
-            if (pid != s->pid || !::IsWindowVisible(top)) return TRUE;
-            s->list = ::FindWindowExA(top, nullptr, WC_LISTVIEWA, nullptr);
-            return s->list ? FALSE : TRUE;
-          },
-          reinterpret_cast<LPARAM>(&search));
-      list_ = search.list;
-      return list_ != nullptr;
-    });
+    WaitFor(
+        [&] {
+          struct Search {
+            DWORD pid;
+            HWND list;
+          } search{host_.id(), nullptr};
+          ::EnumWindows(
+              [](HWND top, LPARAM lp) CALLBACK -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(top, &pid);
+                if (pid != s->pid || !::IsWindowVisible(top)) return TRUE;
+                s->list = ::FindWindowExA(top, nullptr, WC_LISTVIEWA, nullptr);
+                return s->list ? FALSE : TRUE;
+              },
+              reinterpret_cast<LPARAM>(&search));
+          list_ = search.list;
+          return list_ != nullptr;
+        },
+        std::chrono::seconds(10));
     window_ = list_ ? ::GetAncestor(list_, GA_ROOT) : nullptr;
   }
   ~ControlPanelWindow() {
     if (window_) ::PostMessageA(window_, WM_CLOSE, 0, 0);
-    host_.WaitExit(10000);
+    host_.WaitExit(std::chrono::seconds(10));
   }
   HWND list() const { return list_; }
   const Process& host() const { return host_; }

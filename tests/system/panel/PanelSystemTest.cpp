@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "tests/support/Registry.h"
 #include "tests/system/panel/PanelDriver.h"
 #include "tests/system/tray/TrayIconFixture.h"
 
@@ -54,7 +55,7 @@ bool WriteString(const char* name, const char* text) {
 void CloseWith(Process& host, HWND sheet, int button) {
   Click(sheet, button);
   EXPECT_TRUE(WaitForWindowGone(sheet));
-  EXPECT_TRUE(host.WaitExit(15000));
+  EXPECT_TRUE(host.WaitExit(std::chrono::seconds(15)));
 }
 
 class PanelSystem : public ::testing::Test {
@@ -102,7 +103,7 @@ TEST_F(PanelSystem, OpensWithStoredStatesAndEnablingOnWhiteAndCancelStoresAndBro
   ASSERT_NE(page, nullptr);
   EXPECT_TRUE(::IsWindowVisible(page));
   // The sheet may still be painting on a busy machine.
-  WaitFor([&] { return ScreenColourAt(page, 4, 4) == RGB(255, 255, 255); }, 5000);
+  WaitFor([&] { return ScreenColourAt(page, 4, 4) == RGB(255, 255, 255); }, std::chrono::seconds(5));
   EXPECT_EQ(ScreenColourAt(page, 4, 4), RGB(255, 255, 255)) << "on top there: " << WindowAtPoint(page, 4, 4);
 
   // Unchecking 1005 enables 1006; checking 1003 greys the three; unchecking
@@ -172,14 +173,8 @@ TEST_F(PanelSystem, MissingKeyIsCreatedWithFourZerosAndOkWithoutTheKeyStillBroad
 constexpr char kCplsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cpls";
 
 std::string RegisteredPath() {
-  char path[MAX_PATH] = {};
-  DWORD size = sizeof path;
-  DWORD type = 0;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCplsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::string();
-  const LSTATUS status = ::RegQueryValueExA(key, "rmpanel", nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
-  ::RegCloseKey(key);
-  return status == ERROR_SUCCESS && type == REG_SZ ? std::string(path) : std::string();
+  const rmtest::RegValue v = rmtest::ReadValue(HKEY_LOCAL_MACHINE, kCplsKey, "rmpanel");
+  return v.exists && v.type == REG_SZ ? v.text : std::string();
 }
 
 void SetRegisteredPath(const std::string& path) {
@@ -207,7 +202,8 @@ TEST_F(PanelSystem, ControlPanelListsTheRegisteredItemWithNameDescriptionAndIcon
     ControlPanelWindow panel;
     ASSERT_NE(panel.list(), nullptr);
     std::vector<int> items;
-    ASSERT_TRUE(WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !(items = panel.ItemsNamed(L"Zarn Radio Minder")).empty(); }, std::chrono::seconds(10)));
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(ListItemText(panel.list(), items[0], 1), L"Configure Zarn Radio Minder settings");
     RECT bounds = ListItemRect(panel.list(), items[0], LVIR_BOUNDS);
@@ -225,7 +221,7 @@ TEST_F(PanelSystem, ControlPanelListsTheRegisteredItemWithNameDescriptionAndIcon
     // ends when the sheet closes.
     HWND sheet = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (sheet = ::FindWindowA("#32770", kSheetTitle)) && ::IsWindowVisible(sheet); },
-                        15000));
+                        std::chrono::seconds(15)));
     DWORD pid = 0;
     ::GetWindowThreadProcessId(sheet, &pid);
     const rm::UniqueHandle launched(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
@@ -244,7 +240,7 @@ TEST_F(PanelSystem, ControlPanelListsTheRegisteredItemWithNameDescriptionAndIcon
   {
     ControlPanelWindow panel;
     ASSERT_NE(panel.list(), nullptr);
-    WaitFor([&] { return ::SendMessageW(panel.list(), LVM_GETITEMCOUNT, 0, 0) > 0; });
+    WaitFor([&] { return ::SendMessageW(panel.list(), LVM_GETITEMCOUNT, 0, 0) > 0; }, std::chrono::seconds(10));
     EXPECT_TRUE(panel.ItemsNamed(L"Zarn Radio Minder").empty());
   }
   SetRegisteredPath(registered);

@@ -43,8 +43,8 @@ class ClientEvent {
   rm::UniqueHandle event_;
 };
 
-// Runs the stand-in's tool; true when it did what was asked.
-inline bool Fwsim(const std::string& args) { return fwsimtest::RunTool(args) == 0; }
+// The stand-in's tool: its exit code, 0 when it did what was asked.
+using rmtest::Fwsim;
 
 // The vtqBIntM requests the stand-in's firmware has answered so far.
 inline long RequestsAnswered() {

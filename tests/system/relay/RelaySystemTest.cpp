@@ -5,6 +5,7 @@
 #include <regex>
 #include <thread>
 
+#include "tests/support/Registry.h"
 #include "tests/system/relay/RelayHarness.h"
 
 namespace relaytest {
@@ -27,47 +28,47 @@ TEST_F(RelaySystem, EachEventIdSignalsItsOwnNamesAndADeliveryGoesOnPastUnnamedId
   Subscribe();
   // Deliveries come in order, so once a later event has arrived the earlier
   // ones have been relayed in full.
-  ASSERT_TRUE(Fwsim("event 4 300"));
-  ASSERT_TRUE(Fwsim("event 5 1"));
+  ASSERT_EQ(Fwsim("event 4 300"), 0);
+  ASSERT_EQ(Fwsim("event 5 1"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(5000));
   EXPECT_TRUE(als_.Signalled());
   EXPECT_FALSE(dock_.Signalled());
 
-  ASSERT_TRUE(Fwsim("event 1 0"));
-  ASSERT_TRUE(Fwsim("event 5 2"));
+  ASSERT_EQ(Fwsim("event 1 0"), 0);
+  ASSERT_EQ(Fwsim("event 5 2"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(5000));
   EXPECT_TRUE(dock_.Signalled());
   EXPECT_FALSE(als_.Signalled());
 
   // A dock change raises vtqBEvnt 1 (and vtqDockEvent, which this
   // subscription does not receive).
-  ASSERT_TRUE(Fwsim("dock-event 7"));
-  ASSERT_TRUE(Fwsim("event 5 3"));
+  ASSERT_EQ(Fwsim("dock-event 7"), 0);
+  ASSERT_EQ(Fwsim("event 5 3"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(5000));
   EXPECT_TRUE(dock_.Signalled());
   EXPECT_FALSE(als_.Signalled());
 
   // IDs without names signal nothing.
-  for (const char* id : {"0", "2", "3", "6", "-1"}) ASSERT_TRUE(Fwsim(std::string("event ") + id + " 0"));
-  ASSERT_TRUE(Fwsim("event 4 9"));
+  for (const char* id : {"0", "2", "3", "6", "-1"}) ASSERT_EQ(Fwsim(std::string("event ") + id + " 0"), 0);
+  ASSERT_EQ(Fwsim("event 4 9"), 0);
   EXPECT_TRUE(als_.SignalledWithin(5000));
   EXPECT_FALSE(dock_.Signalled());
   EXPECT_FALSE(wireless_.Signalled());
 
   // Several objects in one delivery: an unnamed ID first does not stop the
   // ones after it.
-  ASSERT_TRUE(Fwsim("event 2 0 5 4"));
+  ASSERT_EQ(Fwsim("event 2 0 5 4"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(5000));
-  ASSERT_TRUE(Fwsim("event 0 0 3 0 1 5"));
+  ASSERT_EQ(Fwsim("event 0 0 3 0 1 5"), 0);
   EXPECT_TRUE(dock_.SignalledWithin(5000));
-  ASSERT_TRUE(Fwsim("event 6 0 4 6"));
+  ASSERT_EQ(Fwsim("event 6 0 4 6"), 0);
   EXPECT_TRUE(als_.SignalledWithin(5000));
   EXPECT_FALSE(wireless_.Signalled());
   EXPECT_FALSE(dock_.Signalled());
 
   // One line per object, with the delivery's object count.
   std::vector<std::string> lines;
-  ASSERT_TRUE(traytest::WaitFor([&] { return (lines = LogMessages(kFired)).size() >= 19; }));
+  ASSERT_TRUE(traytest::WaitFor([&] { return (lines = LogMessages(kFired)).size() >= 19; }, std::chrono::seconds(10)));
   EXPECT_EQ(lines.size(), 19u);
   EXPECT_EQ(CountMatching(lines, FiredLine(1, 4, 300)), 1);
   EXPECT_EQ(CountMatching(lines, FiredLine(1, 1, 7)), 1);
@@ -103,13 +104,13 @@ TEST_F(RelaySystem, ManyRequestsMakeOneSubscriptionAndZeroKeepsIt) {
   EXPECT_EQ(bridge_->vtqSetupWmiEvents(1), S_OK);
   EXPECT_EQ(bridge_->vtqSetupWmiEvents(0), S_OK);
 
-  ASSERT_TRUE(Fwsim("event 5 77"));
+  ASSERT_EQ(Fwsim("event 5 77"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(5000));
-  ASSERT_TRUE(Fwsim("event 4 78"));
+  ASSERT_EQ(Fwsim("event 4 78"), 0);
   EXPECT_TRUE(als_.SignalledWithin(5000));
   // Each event reached the relay once: one subscription.
   std::vector<std::string> lines;
-  ASSERT_TRUE(traytest::WaitFor([&] { return (lines = LogMessages(kFired)).size() >= 2; }));
+  ASSERT_TRUE(traytest::WaitFor([&] { return (lines = LogMessages(kFired)).size() >= 2; }, std::chrono::seconds(10)));
   EXPECT_EQ(lines.size(), 2u);
   EXPECT_EQ(CountMatching(lines, FiredLine(1, 5, 77)), 1);
   EXPECT_EQ(CountMatching(lines, FiredLine(1, 4, 78)), 1);
@@ -138,16 +139,10 @@ TEST_F(RelaySystem, ABridgeRestartedWhileTheMarkerExistsSubscribesAfterTenSecond
   ASSERT_TRUE(bridgetest::ReadFileText(MarkerFile(), content));
   EXPECT_EQ(content, "");
   {
-    rm::UniqueRegKey key;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
-                              KEY_READ, key.put()),
-              ERROR_SUCCESS);
-    std::vector<char> data(65536);
-    DWORD size = static_cast<DWORD>(data.size());
-    ASSERT_EQ(::RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(data.data()), &size),
-              ERROR_SUCCESS);
-    const std::string all(data.data(), size);
+    const rmtest::RegValue pending = rmtest::ReadValue(
+        HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
+    ASSERT_TRUE(pending.exists);
+    const std::string all(pending.data.begin(), pending.data.end());
     std::string lower = all;
     for (char& c : lower) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
     EXPECT_NE(lower.find("\\vtq\\shared\\vtqwmi.events"), std::string::npos);
@@ -166,13 +161,13 @@ TEST_F(RelaySystem, ABridgeRestartedWhileTheMarkerExistsSubscribesAfterTenSecond
   ::DeleteFileA(bridgetest::LogFile().c_str());
   start = Clock::now();
   Activate();
-  ASSERT_TRUE(Fwsim("event 5 1"));
+  ASSERT_EQ(Fwsim("event 5 1"), 0);
   EXPECT_FALSE(wireless_.SignalledWithin(1000));
   EXPECT_LT(SecondsSince(start), 9.0);
   bool relayed = false;
   double at = 0;
   while (!relayed && SecondsSince(start) < 25.0) {
-    ASSERT_TRUE(Fwsim("event 5 2"));
+    ASSERT_EQ(Fwsim("event 5 2"), 0);
     relayed = wireless_.SignalledWithin(250);
     at = SecondsSince(start);
   }
@@ -192,12 +187,12 @@ TEST_F(RelaySystem, ABridgeRestartedWhileTheMarkerExistsSubscribesAfterTenSecond
   start = Clock::now();
   Activate();
   ASSERT_EQ(bridge_->vtqSetupWmiEvents(0), S_OK);
-  EXPECT_FALSE(traytest::WaitFor(
-      [&] { return Fwsim("event 5 3") && wireless_.SignalledWithin(250); }, 13000));
+  EXPECT_FALSE(traytest::WaitFor([&] { return Fwsim("event 5 3") == 0 && wireless_.SignalledWithin(250); },
+                                 std::chrono::seconds(13)));
   EXPECT_GE(SecondsSince(start), 12.0);
   EXPECT_FALSE(FileExists(MarkerFile()));
   EXPECT_EQ(bridge_->vtqSetupWmiEvents(1), S_OK);
-  ASSERT_TRUE(Fwsim("event 5 4"));
+  ASSERT_EQ(Fwsim("event 5 4"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(5000));
   EXPECT_TRUE(FileExists(MarkerFile()));
 }

@@ -24,8 +24,8 @@ class TrayWithBridge : public traytest::TrayIconSystem {
   // shows both radios on.
   void StartWithTheRelay() {
     StartAndWaitForIcon();
-    ASSERT_TRUE(traytest::WaitFor(
-        [] { return !LogMessages("vtqSetupWmiEvents returns: 0x00000000").empty(); }, 30000));
+    ASSERT_TRUE(traytest::WaitFor([] { return !LogMessages("vtqSetupWmiEvents returns: 0x00000000").empty(); },
+                                  std::chrono::seconds(30)));
     ASSERT_TRUE(WaitForTip(traytest::kBothOn));
   }
   void TearDown() override {

@@ -24,14 +24,14 @@ TEST_F(TrayRelay, TheWirelessButtonReachesTheIconThroughTheBridge) {
   StartWithTheRelayOn();
 
   // The press holds both radios off: word 0x0006063B.
-  ASSERT_TRUE(Fwsim("button"));
+  ASSERT_EQ(Fwsim("button"), 0);
   EXPECT_TRUE(WaitForTip(kBothDisabled));
   EXPECT_TRUE(WaitForImage(traytest::kOff));
   EXPECT_TRUE(WaitForBalloon(kBothDisabled));
   EXPECT_EQ(LogMessages("EventID:5, EventData: 394811").size(), 1u);
 
   // The next press lets them on again.
-  ASSERT_TRUE(Fwsim("button"));
+  ASSERT_EQ(Fwsim("button"), 0);
   EXPECT_TRUE(WaitForTip(kBothOn));
   EXPECT_TRUE(WaitForImage(traytest::kOn));
   EXPECT_TRUE(WaitForBalloon(kBothOn));
@@ -41,11 +41,11 @@ TEST_F(TrayRelay, TheWirelessButtonReachesTheIconThroughTheBridge) {
 
 TEST_F(TrayRelay, ALanCableHoldsWlanOffWithLanSwitchingEnabledUntilItIsUnplugged) {
   StartWithTheRelayOn();
-  ASSERT_TRUE(Fwsim("lan plug"));
+  ASSERT_EQ(Fwsim("lan plug"), 0);
   EXPECT_TRUE(WaitForTip(kWlanDisabledBtOn));
   EXPECT_TRUE(WaitForImage(traytest::kOn));
   EXPECT_TRUE(WaitForBalloon(kWlanDisabledBtOn));
-  ASSERT_TRUE(Fwsim("lan unplug"));
+  ASSERT_EQ(Fwsim("lan unplug"), 0);
   EXPECT_TRUE(WaitForTip(kBothOn));
   EXPECT_TRUE(WaitForBalloon(kBothOn));
   EndPromptly();
@@ -57,21 +57,21 @@ TEST_F(TrayRelay, ALanCableHoldsWlanOffWithLanSwitchingEnabledUntilItIsUnplugged
 // again, so one more re-read shows the final state.
 TEST_F(TrayRelay, AChangeDuringTheReReadIsShownByOneMoreReRead) {
   StartWithTheRelayOn();
-  ASSERT_TRUE(Fwsim("fault answer-delay 3000"));
+  ASSERT_EQ(Fwsim("fault answer-delay 3000"), 0);
   const long before = RequestsAnswered();
   ASSERT_GE(before, 0);
 
-  ASSERT_TRUE(Fwsim("button"));
-  ASSERT_TRUE(traytest::WaitFor([&] { return RequestsAnswered() > before; }, 10000));
-  ASSERT_TRUE(Fwsim("button"));
+  ASSERT_EQ(Fwsim("button"), 0);
+  ASSERT_TRUE(traytest::WaitFor([&] { return RequestsAnswered() > before; }, std::chrono::seconds(10)));
+  ASSERT_EQ(Fwsim("button"), 0);
   EXPECT_EQ(RequestsAnswered(), before + 1);  // the second press came during the first re-read
 
-  EXPECT_TRUE(WaitForTip(kBothDisabled, false, 10000));
-  EXPECT_TRUE(WaitForTip(kBothOn, false, 15000));
+  EXPECT_TRUE(WaitForTip(kBothDisabled, false, std::chrono::seconds(10)));
+  EXPECT_TRUE(WaitForTip(kBothOn, false, std::chrono::seconds(15)));
   EXPECT_TRUE(WaitForImage(traytest::kOn));
   EXPECT_EQ(RequestsAnswered(), before + 2);
   EXPECT_EQ(LogMessages("EventID:5").size(), 2u);
-  ASSERT_TRUE(Fwsim("fault clear"));
+  ASSERT_EQ(Fwsim("fault clear"), 0);
   EndPromptly();
 }
 

@@ -51,30 +51,30 @@ TEST_F(BridgeFaults, FirmwareCallsFailWhileAKnobIsSetAndTheNextCallsRecover) {
   } knobs[] = {{"getmethod on"}, {"outdata-missing on"}, {"returncode-missing on"}};
   for (const Knob& k : knobs) {
     SCOPED_TRACE(k.fault);
-    ASSERT_TRUE(Fwsim(std::string("fault ") + k.fault));
+    ASSERT_EQ(Fwsim(std::string("fault ") + k.fault), 0);
     const ExecAnswer failed = ReadWord(bridge_.get());
     EXPECT_TRUE(FAILED(failed.hr)) << std::hex << failed.hr;
     EXPECT_EQ(failed.ret, 0xFFFFFFFFu);
-    ASSERT_TRUE(Fwsim("fault clear"));
+    ASSERT_EQ(Fwsim("fault clear"), 0);
     const ExecAnswer recovered = ReadWord(bridge_.get());
     EXPECT_EQ(recovered.hr, S_OK);
     EXPECT_EQ(recovered.ret, 0u);
     EXPECT_EQ(recovered.data, kBothWord);
   }
   // One enumeration time-out: the call runs without the instance's path.
-  ASSERT_TRUE(Fwsim("fault enum-timeouts 1"));
+  ASSERT_EQ(Fwsim("fault enum-timeouts 1"), 0);
   const ExecAnswer pathless = ReadWord(bridge_.get());
   EXPECT_EQ(pathless.hr, S_OK);
   EXPECT_EQ(pathless.data, kBothWord);
-  ASSERT_TRUE(Fwsim("fault clear"));
+  ASSERT_EQ(Fwsim("fault clear"), 0);
 
   // A refused subscription leaves the relay unsubscribed; the next request
   // subscribes and events flow.
-  ASSERT_TRUE(Fwsim("fault event-classes-missing on"));
+  ASSERT_EQ(Fwsim("fault event-classes-missing on"), 0);
   EXPECT_TRUE(FAILED(bridge_->vtqSetupWmiEvents(1)));
-  ASSERT_TRUE(Fwsim("fault clear"));
+  ASSERT_EQ(Fwsim("fault clear"), 0);
   EXPECT_EQ(bridge_->vtqSetupWmiEvents(1), S_OK);
-  ASSERT_TRUE(Fwsim("event 5 41"));
+  ASSERT_EQ(Fwsim("event 5 41"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(10000));
 
   EXPECT_EQ(LogMessages("vtqExecMethodEx Cmd: 1h, Type: 5h, FAILED: 0x").size(), 3u);
@@ -89,7 +89,7 @@ TEST_F(BridgeFaults, FirmwareCallsFailWhileAKnobIsSetAndTheNextCallsRecover) {
 TEST_F(BridgeFaults, AFirmwareThatAnswersSlowlyHoldsOnlyTheCallsThatWaitForIt) {
   Activate();
   ASSERT_EQ(bridge_->vtqSetupWmiEvents(1), S_OK);
-  ASSERT_TRUE(Fwsim("fault answer-delay 5000"));
+  ASSERT_EQ(Fwsim("fault answer-delay 5000"), 0);
   const Clock::time_point start = Clock::now();
   // Two slow firmware requests from two threads of their own.
   auto slow = [] {
@@ -122,7 +122,7 @@ TEST_F(BridgeFaults, AFirmwareThatAnswersSlowlyHoldsOnlyTheCallsThatWaitForIt) {
   EXPECT_EQ(kestrel->vtqExecDataBlock(1, 0, &state), S_OK);
   EXPECT_EQ(state, 0u);
   EXPECT_EQ(bridge_->vtqSetupWmiEvents(1), S_OK);
-  ASSERT_TRUE(Fwsim("event 4 42"));
+  ASSERT_EQ(Fwsim("event 4 42"), 0);
   EXPECT_TRUE(als_.SignalledWithin(5000));
   const double othersTook = SecondsSince(others);
   EXPECT_EQ(first.wait_for(std::chrono::seconds(0)), std::future_status::timeout)
@@ -183,9 +183,10 @@ TEST_F(BridgeFaults, ParametersOfEveryWrongTypeCountAsUnreadable) {
 TEST_F(BridgeFaults, AMissingRelayKeyRelaysNothingAndIdsOfOtherTypesAreReadAsBytes) {
   ASSERT_EQ(::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kRelayKey.c_str()), ERROR_SUCCESS);
   Subscribe();
-  ASSERT_TRUE(Fwsim("event 5 51"));
+  ASSERT_EQ(Fwsim("event 5 51"), 0);
   EXPECT_FALSE(wireless_.SignalledWithin(2000));
-  EXPECT_TRUE(traytest::WaitFor([] { return LogMessages("EventID:5, EventData: 51").size() == 1; }));
+  EXPECT_TRUE(
+      traytest::WaitFor([] { return LogMessages("EventID:5, EventData: 51").size() == 1; }, std::chrono::seconds(10)));
 
   // A one-byte binary 5 is ID 5; the text "4" is the bytes 0x34 0x00, ID 52,
   // skipped; loading goes on to the dock name.
@@ -195,11 +196,11 @@ TEST_F(BridgeFaults, AMissingRelayKeyRelaysNothingAndIdsOfOtherTypesAreReadAsByt
   ASSERT_TRUE(SetValue(kRelayKey + "\\VtqWmiBiosALSEvent", "vtqBEvntID", REG_SZ, {'4', 0}));
   ASSERT_TRUE(SetValue(kRelayKey + "\\VtqWmiBiosDockEvent", "vtqBEvntID", REG_DWORD, {1, 0, 0, 0}));
   Subscribe();
-  ASSERT_TRUE(Fwsim("event 5 52"));
+  ASSERT_EQ(Fwsim("event 5 52"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(10000));
-  ASSERT_TRUE(Fwsim("event 4 53"));
+  ASSERT_EQ(Fwsim("event 4 53"), 0);
   EXPECT_FALSE(als_.SignalledWithin(2000));
-  ASSERT_TRUE(Fwsim("dock-event 54"));
+  ASSERT_EQ(Fwsim("dock-event 54"), 0);
   EXPECT_TRUE(dock_.SignalledWithin(10000));
   EXPECT_EQ(LogMessages("EventID:4, EventData: 53").size(), 1u);
 

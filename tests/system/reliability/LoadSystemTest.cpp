@@ -24,7 +24,7 @@ constexpr int kThreadsPerClient = 4;
 constexpr int kCallsPerThread = 1250;  // 5,000 per client process
 constexpr int kMinimumEvents = 30;
 
-std::string LoadClientExe() { return bridgetest::WinPath(std::string(RM_BUILD_DIR) + "/tests/system/reliability/reliability_load_client.exe"); }
+std::string LoadClientExe() { return rmtest::BuildWinPath("tests/system/reliability/reliability_load_client.exe"); }
 
 // A client's report: name -> (made, wrong).
 std::map<std::string, std::pair<double, long>> ReadReport(const std::string& path) {
@@ -58,9 +58,9 @@ class Waiter {
 using LoadSystem = RelaySystem;
 
 TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) {
-  ASSERT_TRUE(Fwsim("display 0 2"));
-  ASSERT_TRUE(Fwsim("display 1 2"));
-  ASSERT_TRUE(Fwsim("dock count 8"));
+  ASSERT_EQ(Fwsim("display 0 2"), 0);
+  ASSERT_EQ(Fwsim("display 1 2"), 0);
+  ASSERT_EQ(Fwsim("dock count 8"), 0);
   Subscribe();
   const bridgetest::ServiceState before = bridgetest::QueryBridgeService();
   ASSERT_EQ(before.state, static_cast<DWORD>(SERVICE_RUNNING));
@@ -74,7 +74,7 @@ TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) 
     std::vector<traytest::Process> clients;
     std::vector<std::string> reports;
     for (int c = 0; c < kClients; ++c) {
-      reports.push_back(bridgetest::WinPath(std::string(RM_BUILD_DIR)) + "\\load-client-" + std::to_string(c) + ".txt");
+      reports.push_back(rmtest::WinPath(RM_BUILD_DIR) + "\\load-client-" + std::to_string(c) + ".txt");
       ::DeleteFileA(reports.back().c_str());
       clients.push_back(traytest::Process::Start(
           LoadClientExe(), std::to_string(kThreadsPerClient) + " " + std::to_string(kCallsPerThread) + " " +
@@ -93,10 +93,11 @@ TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) 
       Waiter& waiter = id == 5 ? wirelessWaiter : id == 4 ? alsWaiter : dockWaiter;
       const long seen = waiter.count();
       const Clock::time_point raisedAt = Clock::now();
-      ASSERT_TRUE(Fwsim(id == 1 ? "dock-event " + std::to_string(n)
-                                : "event " + std::to_string(id) + " " + std::to_string(n)));
+      ASSERT_EQ(
+          Fwsim(id == 1 ? "dock-event " + std::to_string(n) : "event " + std::to_string(id) + " " + std::to_string(n)),
+          0);
       raised[id].insert(n);
-      if (traytest::WaitFor([&] { return waiter.count() > seen; }, 10000)) {
+      if (traytest::WaitFor([&] { return waiter.count() > seen; }, std::chrono::seconds(10))) {
         ++relayed;
         slowest = std::max(slowest, SecondsSince(raisedAt));
       } else {
@@ -105,7 +106,7 @@ TEST_F(LoadSystem, TwoClientProcessesOfFourThreadsWhileTheFirmwareRaisesEvents) 
     }
     for (int c = 0; c < kClients; ++c) {
       DWORD code = 99;
-      ASSERT_TRUE(clients[c].WaitExit(120000, &code));
+      ASSERT_TRUE(clients[c].WaitExit(std::chrono::seconds(120), &code));
       EXPECT_EQ(code, 0u) << "client " << c << " had wrong answers";
     }
     // The test's own requests: the figures below count only the clients'.

@@ -23,9 +23,9 @@ bool RestartRpcss() {
   if (!rpcss) return false;
   SERVICE_STATUS status = {};
   ::ControlService(rpcss.get(), SERVICE_CONTROL_STOP, &status);
-  return bridgetest::WaitFor([&] {
-    return ::QueryServiceStatus(rpcss.get(), &status) && status.dwCurrentState == SERVICE_STOPPED;
-  });
+  return bridgetest::WaitFor(
+      [&] { return ::QueryServiceStatus(rpcss.get(), &status) && status.dwCurrentState == SERVICE_STOPPED; },
+      std::chrono::seconds(20));
 }
 
 TEST_F(TrayFaults, TheBridgeKilledUnderRmtrayComesBackFreshAndRelaysOnceAsked) {
@@ -53,7 +53,7 @@ TEST_F(TrayFaults, TheBridgeKilledUnderRmtrayComesBackFreshAndRelaysOnceAsked) {
   const DWORD fresh = bridgetest::QueryBridgeService().pid;
   EXPECT_NE(fresh, killed);
   EXPECT_EQ(bridge->vtqSetupWmiEvents(1), S_OK);
-  ASSERT_TRUE(Fwsim("set bluetooth-selected off"));
+  ASSERT_EQ(Fwsim("set bluetooth-selected off"), 0);
   EXPECT_TRUE(WaitForTip(kBothOff));
   EXPECT_EQ(LogMessages("EventID:5, EventData: ").size(), 1u);
   EXPECT_TRUE(tray_.Running());
@@ -82,7 +82,7 @@ TEST_F(TrayFaults, SettingsOfEveryWrongTypeAndADeletedKeyLeaveTheIconAsItWas) {
     ASSERT_TRUE(traytest::WriteSetting("HideSysTray", c.type, c.data.data(), static_cast<DWORD>(c.data.size())));
     BroadcastSettingsChanged();
     ::Sleep(300);
-    EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/false, 1000));
+    EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/false, std::chrono::seconds(1)));
   }
   // The same message with a DWORD 1 hides it: the messages above were read.
   ASSERT_TRUE(traytest::WriteSettingDword("HideSysTray", 1));
@@ -98,7 +98,7 @@ TEST_F(TrayFaults, SettingsOfEveryWrongTypeAndADeletedKeyLeaveTheIconAsItWas) {
   ASSERT_FALSE(traytest::SettingsKeyExists());
   BroadcastSettingsChanged();
   ::Sleep(300);
-  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/false, 1000));
+  EXPECT_TRUE(WaitForTip(kBothOn, /*hidden=*/false, std::chrono::seconds(1)));
   ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(105, 0), 0);  // all off
   EXPECT_TRUE(WaitForTip(kBothOff));
   ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);  // hide

@@ -5,10 +5,9 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "tests/support/Process.h"
 #include "tests/system/relay/TrayBridgeFixture.h"
 
 namespace rmctltest {
@@ -18,108 +17,15 @@ using relaytest::Fwsim;
 using rm::UniqueLocal;
 using traytest::WaitFor;
 
-std::string RmctlExe() { return traytest::BuildPath("rmctl/rmctl.exe"); }
-
-// Reads a pipe on a thread of its own until the writing process has ended
-// and the pipe is empty. (Polled: a console host started for a child's new
-// console may hold a copy of the write end, so the pipe need not break.)
-class PipeReader {
- public:
-  PipeReader() {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE r = nullptr, w = nullptr;
-    if (::CreatePipe(&r, &w, &inherit, 0)) {
-      read_.reset(r);
-      write_.reset(w);
-      ::SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);
-    }
-  }
-  ~PipeReader() { Join(); }
-  HANDLE WriteEnd() const { return write_.get(); }
-  // After the child has its copy of the write end.
-  void Start(HANDLE process) {
-    write_.reset();
-    thread_ = std::thread([this, process] {
-      for (;;) {
-        DWORD available = 0;
-        if (!::PeekNamedPipe(read_.get(), nullptr, 0, nullptr, &available, nullptr)) break;
-        if (available) {
-          char buffer[512];
-          DWORD got = 0;
-          if (!::ReadFile(read_.get(), buffer, available < sizeof buffer ? available : sizeof buffer, &got, nullptr))
-            break;
-          std::lock_guard<std::mutex> lock(mutex_);
-          text_.append(buffer, got);
-          continue;
-        }
-        if (!process || ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
-          if (::PeekNamedPipe(read_.get(), nullptr, 0, nullptr, &available, nullptr) && available) continue;
-          break;
-        }
-        ::Sleep(10);
-      }
-    });
-  }
-  void Join() {
-    if (thread_.joinable()) thread_.join();
-  }
-  std::string Text() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return text_;
-  }
-
- private:
-  rm::UniqueHandle read_, write_;
-  std::thread thread_;
-  std::mutex mutex_;
-  std::string text_;
-};
+using rmtest::RmctlExe;
 
 // A started rmctl with its output and error captured.
-class Rmctl {
- public:
-  explicit Rmctl(const std::string& args, DWORD flags = CREATE_NO_WINDOW) {
-    std::string line = "\"" + RmctlExe() + "\" " + args;
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = nullptr;
-    si.hStdOutput = out_.WriteEnd();
-    si.hStdError = err_.WriteEnd();
-    PROCESS_INFORMATION pi = {};
-    if (::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si, &pi)) {
-      process_.reset(pi.hProcess);
-      ::CloseHandle(pi.hThread);
-      id_ = pi.dwProcessId;
-    }
-    out_.Start(process_.get());
-    err_.Start(process_.get());
-  }
-  ~Rmctl() {
-    if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(process_.get(), 99);
-    out_.Join();
-    err_.Join();
-  }
-  // The exit code, or -1 when it did not end in time.
-  long Wait(DWORD timeoutMs = 60000) {
-    if (!process_ || ::WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process_.get(), &code);
-    out_.Join();
-    err_.Join();
-    return static_cast<long>(code);
-  }
-  DWORD id() const { return id_; }
-  std::string Out() { return out_.Text(); }
-  std::string Err() { return err_.Text(); }
-
- private:
-  rm::UniqueHandle process_;  // outlives the readers, which poll it
-  PipeReader out_, err_;
-  DWORD id_ = 0;
-};
+rmtest::Process StartRmctl(const std::string& args, DWORD flags = CREATE_NO_WINDOW) {
+  rmtest::StartOptions options;
+  options.output = rmtest::Output::kPipes;
+  options.flags = flags;
+  return rmtest::Process::Start(RmctlExe(), args, options);
+}
 
 struct Result {
   long code;
@@ -127,9 +33,9 @@ struct Result {
 };
 
 Result RunRmctl(const std::string& args) {
-  Rmctl r(args);
+  rmtest::Process r = StartRmctl(args);
   Result result;
-  result.code = r.Wait();
+  result.code = r.Wait(std::chrono::seconds(60));
   result.out = r.Out();
   result.err = r.Err();
   return result;
@@ -161,9 +67,9 @@ TEST_F(RmctlSystem, StatusOfEveryProfileWithItsReasons) {
       {"set bluetooth-selected off", 0, {"Bluetooth:  present, usable, off - User Selection\n"}},
   };
   for (const Case& c : cases) {
-    ASSERT_TRUE(Fwsim("profile both"));
+    ASSERT_EQ(Fwsim("profile both"), 0);
     if (std::string(c.setup) != "profile both") {
-      ASSERT_TRUE(Fwsim(c.setup)) << c.setup;
+      ASSERT_EQ(Fwsim(c.setup), 0) << c.setup;
     }
     const Result r = RunRmctl("status");
     EXPECT_EQ(r.code, c.code) << c.setup << "\n" << r.err;
@@ -171,7 +77,7 @@ TEST_F(RmctlSystem, StatusOfEveryProfileWithItsReasons) {
     for (const char* line : c.lines) EXPECT_TRUE(Contains(r.out, line)) << c.setup << ": " << line << "\n" << r.out;
   }
 
-  ASSERT_TRUE(Fwsim("profile wlan"));
+  ASSERT_EQ(Fwsim("profile wlan"), 0);
   const Result json = RunRmctl("status --json");
   EXPECT_EQ(json.code, 0);
   EXPECT_EQ(json.out,
@@ -180,7 +86,7 @@ TEST_F(RmctlSystem, StatusOfEveryProfileWithItsReasons) {
             "\"firmwareSetup\":{\"wlan\":true,\"lanSwitching\":true}}\n");
 
   // Without the firmware's classes the bridge cannot reach the firmware.
-  ASSERT_TRUE(Fwsim("profile unsupported"));
+  ASSERT_EQ(Fwsim("profile unsupported"), 0);
   const Result unsupported = RunRmctl("status");
   EXPECT_EQ(unsupported.code, 2);
   EXPECT_EQ(unsupported.out, "");
@@ -217,7 +123,7 @@ TEST_F(RmctlSystem, EachSwitchChangesTheRadiosAndRmtraysTooltip) {
 }
 
 TEST_F(RmctlSystem, ASwitchOfAButtonDisabledRadioIsRefusedAndNothingIsSent) {
-  ASSERT_TRUE(Fwsim("button"));
+  ASSERT_EQ(Fwsim("button"), 0);
   ASSERT_EQ(traytest::FwsimWirelessWord(), 0x0006063Bu);
   for (const char* args : {"wlan off", "bluetooth on", "all off"}) {
     const long before = relaytest::RequestsAnswered();
@@ -249,25 +155,30 @@ TEST_F(RmctlSystem, ASwitchOfAButtonDisabledRadioIsRefusedAndNothingIsSent) {
 // rmctl in a console of its own, this program attached to that console and
 // ignoring Ctrl+C itself, and Ctrl+C to every process of the console.
 TEST_F(RmctlSystem, WatchPrintsAButtonPressAndEndsOnCtrlC) {
-  Rmctl watch("watch", CREATE_NEW_CONSOLE);
-  ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, 30000)) << watch.Err();
-  ASSERT_TRUE(Fwsim("button"));
-  EXPECT_TRUE(WaitFor([&] {
-    return Contains(watch.Out(),
-                    "  WLAN: disabled (Wireless Button)  Bluetooth: disabled (Wireless Button)  word 0x0006063B\n");
-  })) << watch.Out();
+  rmtest::Process watch = StartRmctl("watch", CREATE_NEW_CONSOLE);
+  ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, std::chrono::seconds(30)))
+      << watch.Err();
+  ASSERT_EQ(Fwsim("button"), 0);
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return Contains(watch.Out(),
+                        "  WLAN: disabled (Wireless Button)  Bluetooth: disabled (Wireless Button)  word 0x0006063B\n");
+      },
+      std::chrono::seconds(10)))
+      << watch.Out();
   // Two changes close together: the last state is printed.
-  ASSERT_TRUE(Fwsim("button"));
-  ASSERT_TRUE(Fwsim("lan plug"));
-  EXPECT_TRUE(WaitFor([&] {
-    return Contains(watch.Out(), "  WLAN: disabled (LAN Switching)  Bluetooth: on  word 0x000F1E3B\n");
-  })) << watch.Out();
+  ASSERT_EQ(Fwsim("button"), 0);
+  ASSERT_EQ(Fwsim("lan plug"), 0);
+  EXPECT_TRUE(WaitFor(
+      [&] { return Contains(watch.Out(), "  WLAN: disabled (LAN Switching)  Bluetooth: on  word 0x000F1E3B\n"); },
+      std::chrono::seconds(10)))
+      << watch.Out();
 
   ::FreeConsole();
   ASSERT_TRUE(::AttachConsole(watch.id()));
   ::SetConsoleCtrlHandler(nullptr, TRUE);
   EXPECT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
-  EXPECT_EQ(watch.Wait(15000), 0) << watch.Err();
+  EXPECT_EQ(watch.Wait(std::chrono::seconds(15)), 0) << watch.Err();
   ::FreeConsole();
   ::SetConsoleCtrlHandler(nullptr, FALSE);
 
@@ -324,17 +235,18 @@ TEST_F(RmctlSystem, WatchAndRmtrayBothSeeEveryPressAndCommandOneEndsRmtrayEachTi
   rm::UniqueHandle othersEvent(::CreateEventA(&attributes, FALSE, FALSE, "Global\\VtqWmiBiosWirelessEvent"));
   ASSERT_TRUE(othersEvent);
 
-  Rmctl watch("watch");
-  ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, 30000)) << watch.Err();
+  rmtest::Process watch = StartRmctl("watch");
+  ASSERT_TRUE(WaitFor([&] { return Contains(watch.Out(), "word 0x000F0F3B\n"); }, std::chrono::seconds(30)))
+      << watch.Err();
   const char* const words[] = {"word 0x000F0F3B\n", "word 0x0006063B\n"};  // on; off by the button
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     if (round == 10) othersEvent.reset();
     StartAndWaitForIcon();
     // Asked to relay once per start, told it is done once per end.
-    ASSERT_TRUE(WaitFor([&] {
-      return relaytest::LogMessages("vtqSetupWmiEvents returns: 0x00000000").size() == 2u * round + 1;
-    }, 30000));
+    ASSERT_TRUE(WaitFor(
+        [&] { return relaytest::LogMessages("vtqSetupWmiEvents returns: 0x00000000").size() == 2u * round + 1; },
+        std::chrono::seconds(30)));
     const bool offBefore = round % 2 == 1;
     ASSERT_TRUE(WaitForTip(offBefore ? traytest::kBothDisabled : traytest::kBothOn));
     if (round == 10) {
@@ -346,9 +258,11 @@ TEST_F(RmctlSystem, WatchAndRmtrayBothSeeEveryPressAndCommandOneEndsRmtrayEachTi
     // a pulse only wakes a thread that waits.
     ::Sleep(300);
     const std::size_t printed = Count(watch.Out(), words[offBefore ? 0 : 1]);
-    ASSERT_TRUE(Fwsim("button"));
+    ASSERT_EQ(Fwsim("button"), 0);
     EXPECT_TRUE(WaitForTip(offBefore ? traytest::kBothOn : traytest::kBothDisabled));
-    EXPECT_TRUE(WaitFor([&] { return Count(watch.Out(), words[offBefore ? 0 : 1]) == printed + 1; })) << watch.Out();
+    EXPECT_TRUE(
+        WaitFor([&] { return Count(watch.Out(), words[offBefore ? 0 : 1]) == printed + 1; }, std::chrono::seconds(10)))
+        << watch.Out();
     EndPromptly();
   }
   EXPECT_EQ(Count(watch.Out(), words[1]), 10u) << watch.Out();
@@ -356,7 +270,7 @@ TEST_F(RmctlSystem, WatchAndRmtrayBothSeeEveryPressAndCommandOneEndsRmtrayEachTi
 }
 
 TEST_F(RmctlSystem, ReportOnAMachineWhereRmtrayWasRefusedShowsTheFailedStep) {
-  ASSERT_TRUE(Fwsim("profile unsupported"));
+  ASSERT_EQ(Fwsim("profile unsupported"), 0);
   traytest::Process tray = StartTray();
   const HWND box = WaitForNotice(tray);
   ASSERT_NE(box, nullptr);
@@ -381,7 +295,7 @@ TEST_F(RmctlSystem, ReportOnAMachineWhereRmtrayWasRefusedShowsTheFailedStep) {
        }) {
     EXPECT_TRUE(Contains(r.out, line)) << line << "\n---\n" << r.out;
   }
-  ASSERT_TRUE(Fwsim("profile both"));
+  ASSERT_EQ(Fwsim("profile both"), 0);
   const Result good = RunRmctl("report");
   EXPECT_EQ(good.code, 0) << good.err;
   EXPECT_TRUE(Contains(good.out, "  byte 0 bit 5  separateSwitching        1\n")) << good.out;

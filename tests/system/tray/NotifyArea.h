@@ -46,8 +46,8 @@ struct Balloon {
 class NotifyArea {
  public:
   // Waits for the taskbar, which exists while a GUI process of the prefix runs.
-  explicit NotifyArea(DWORD timeoutMs = 15000) {
-    WaitFor([&] { return (taskbar_ = ::FindWindowA("Shell_TrayWnd", nullptr)) != nullptr; }, timeoutMs);
+  explicit NotifyArea(std::chrono::milliseconds limit = std::chrono::seconds(15)) {
+    WaitFor([&] { return (taskbar_ = ::FindWindowA("Shell_TrayWnd", nullptr)) != nullptr; }, limit);
     if (taskbar_) StartProbe();
   }
   ~NotifyArea() {
@@ -75,14 +75,14 @@ class NotifyArea {
 
   // The icon once it is there and `until` holds for it.
   std::optional<TrayIcon> WaitForIcon(HWND owner, UINT id, const std::function<bool(const TrayIcon&)>& until = {},
-                                      DWORD timeoutMs = 10000) {
+                                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
     std::optional<TrayIcon> icon;
-    WaitFor([&] { return (icon = FindIcon(owner, id)) && (!until || until(*icon)); }, timeoutMs);
+    WaitFor([&] { return (icon = FindIcon(owner, id)) && (!until || until(*icon)); }, limit);
     return icon && (!until || until(*icon)) ? icon : std::nullopt;
   }
 
-  bool WaitForNoIcon(HWND owner, UINT id, DWORD timeoutMs = 10000) {
-    return WaitFor([&] { return !FindIcon(owner, id); }, timeoutMs);
+  bool WaitForNoIcon(HWND owner, UINT id, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    return WaitFor([&] { return !FindIcon(owner, id); }, limit);
   }
 
   // The balloon the icon's owner sent last and nobody has taken yet; taking
@@ -109,9 +109,10 @@ class NotifyArea {
     return std::wstring(text);
   }
 
-  std::optional<Balloon> WaitForBalloon(HWND owner, UINT id, DWORD timeoutMs = 6000) {
+  std::optional<Balloon> WaitForBalloon(HWND owner, UINT id,
+                                        std::chrono::milliseconds limit = std::chrono::seconds(6)) {
     std::optional<Balloon> balloon;
-    WaitFor([&] { return (balloon = TakeBalloon(owner, id)).has_value(); }, timeoutMs);
+    WaitFor([&] { return (balloon = TakeBalloon(owner, id)).has_value(); }, limit);
     return balloon;
   }
 
@@ -146,8 +147,9 @@ class NotifyArea {
     return -1;
   }
 
-  bool WaitForImage(HWND owner, UINT id, std::initializer_list<HICON> images, int index, DWORD timeoutMs = 5000) {
-    return WaitFor([&] { return ShownImage(owner, id, images) == index; }, timeoutMs);
+  bool WaitForImage(HWND owner, UINT id, std::initializer_list<HICON> images, int index,
+                    std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    return WaitFor([&] { return ShownImage(owner, id, images) == index; }, limit);
   }
 
  private:

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "tests/support/ResourceIds.h"
 #include "tests/windows/tray/TraySupport.h"
 
 namespace traytest {
@@ -17,8 +18,8 @@ inline constexpr char kPropertiesTitle[] = "Zarn Radio Minder";
 inline constexpr char kOpenStatusPageMessage[] = "ZARN_RADIOMINDER_OPENSTATPAGE";
 
 // The visible properties window of process `pid`.
-inline HWND WaitForPropertiesWindow(DWORD pid, DWORD timeoutMs = 15000) {
-  return WaitForProcessWindow(pid, "#32770", kPropertiesTitle, /*visible=*/true, timeoutMs);
+inline HWND WaitForPropertiesWindow(DWORD pid, std::chrono::milliseconds limit = std::chrono::seconds(15)) {
+  return WaitForProcessWindow(pid, "#32770", kPropertiesTitle, /*visible=*/true, limit);
 }
 
 // How many visible top-level windows of the class (and title) the process has.
@@ -83,7 +84,7 @@ inline LRESULT CheckState(HWND root, int id) { return ::SendMessageA(Control(roo
 // A click; returns once the button's owner has handled it.
 inline void Click(HWND root, int id) { ::SendMessageA(Control(root, id), BM_CLICK, 0, 0); }
 
-inline HWND TabControl(HWND properties) { return ::GetDlgItem(properties, 1006); }
+inline HWND TabControl(HWND properties) { return ::GetDlgItem(properties, IDC_PROPS_TAB); }
 inline int SelectedTab(HWND properties) {
   return static_cast<int>(::SendMessageA(TabControl(properties), TCM_GETCURSEL, 0, 0));
 }
@@ -91,9 +92,12 @@ inline int SelectedTab(HWND properties) {
 // buttons: OK hidden on 0, shown on 1 (in every language).
 inline bool SelectTab(HWND properties, int index) {
   ::SendMessageA(TabControl(properties), TCM_SETCURFOCUS, static_cast<WPARAM>(index), 0);
-  return WaitFor([&] {
-    return SelectedTab(properties) == index && (::IsWindowVisible(::GetDlgItem(properties, 1)) != FALSE) == (index == 1);
-  });
+  return WaitFor(
+      [&] {
+        return SelectedTab(properties) == index &&
+               (::IsWindowVisible(::GetDlgItem(properties, 1)) != FALSE) == (index == 1);
+      },
+      std::chrono::seconds(10));
 }
 
 // Enter or Esc as the user types it into the window's focused control.
@@ -110,8 +114,8 @@ inline void PressKey(HWND properties, WPARAM key) {
   ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
 
-inline bool WaitForWindowGone(HWND window, DWORD timeoutMs = 10000) {
-  return WaitFor([&] { return !::IsWindow(window); }, timeoutMs);
+inline bool WaitForWindowGone(HWND window, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  return WaitFor([&] { return !::IsWindow(window); }, limit);
 }
 
 }  // namespace traytest

@@ -5,6 +5,7 @@
 // firmware; Help.
 #include <functional>
 
+#include "tests/support/ResourceIds.h"
 #include "tests/system/bridge/BridgeHarness.h"
 #include "tests/system/tray/PropertiesDriver.h"
 #include "tests/system/tray/TrayIconFixture.h"
@@ -24,8 +25,8 @@ class PropertiesSystem : public TrayIconSystem {
     ASSERT_NE(window_, nullptr);
     area_.emplace();
     ASSERT_TRUE(area_->ok());
-    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; },
-                                   15000));
+    ASSERT_TRUE(area_->WaitForIcon(
+        window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; }, std::chrono::seconds(15)));
   }
   bool WaitForHidden(bool hidden) {
     return area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) { return i.hidden == hidden; })
@@ -59,30 +60,30 @@ TEST_F(PropertiesSystem, OpensOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWh
   EXPECT_EQ(TextOf(::GetDlgItem(props, kHelp)), L"Help");
   // Both radios on, the firmware group shown (layout 206); the radios
   // switch one by one here, so the row buttons show and 1023 does not.
-  EXPECT_EQ(ControlText(props, 1007), L"System Status");
-  EXPECT_EQ(ControlText(props, 1008), L"Device Status");
-  EXPECT_EQ(ControlText(props, 1024), L"On");
-  EXPECT_EQ(ControlText(props, 1025), L"");
-  EXPECT_EQ(ControlText(props, 1010), L"Wireless LAN");
-  EXPECT_EQ(ControlText(props, 1011), L"Bluetooth\u00AE");
-  EXPECT_EQ(ControlText(props, 1014), L"On");
-  EXPECT_EQ(ControlText(props, 1015), L"On");
-  EXPECT_EQ(ControlText(props, 1012), L"Turn Off");
-  EXPECT_EQ(ControlText(props, 1013), L"Turn Off");
-  EXPECT_TRUE(ControlVisible(props, 1012));
-  EXPECT_FALSE(ControlVisible(props, 1023));
-  EXPECT_EQ(ControlText(props, 1009), L"Current Computer Setup (BIOS) Settings");
-  EXPECT_EQ(ControlText(props, 1016), L"Wireless LAN");
-  EXPECT_EQ(ControlText(props, 1019), L"Enabled");
-  EXPECT_EQ(ControlText(props, 1020), L"Enabled");
+  EXPECT_EQ(ControlText(props, IDC_ST_GROUP_PANEL), L"System Status");
+  EXPECT_EQ(ControlText(props, IDC_ST_GROUP_DEVICES), L"Device Status");
+  EXPECT_EQ(ControlText(props, IDC_ST_SUMMARY_STATE), L"On");
+  EXPECT_EQ(ControlText(props, IDC_ST_SUMMARY_REASON), L"");
+  EXPECT_EQ(ControlText(props, IDC_ST_WLAN_LABEL), L"Wireless LAN");
+  EXPECT_EQ(ControlText(props, IDC_ST_BT_LABEL), L"Bluetooth\u00AE");
+  EXPECT_EQ(ControlText(props, IDC_ST_WLAN_STATE), L"On");
+  EXPECT_EQ(ControlText(props, IDC_ST_BT_STATE), L"On");
+  EXPECT_EQ(ControlText(props, IDC_ST_WLAN_BUTTON), L"Turn Off");
+  EXPECT_EQ(ControlText(props, IDC_ST_BT_BUTTON), L"Turn Off");
+  EXPECT_TRUE(ControlVisible(props, IDC_ST_WLAN_BUTTON));
+  EXPECT_FALSE(ControlVisible(props, IDC_ST_BOTH_BUTTON));
+  EXPECT_EQ(ControlText(props, IDC_ST_GROUP_BIOS), L"Current Computer Setup (BIOS) Settings");
+  EXPECT_EQ(ControlText(props, IDC_ST_BIOS_WLAN_LABEL), L"Wireless LAN");
+  EXPECT_EQ(ControlText(props, IDC_ST_BIOS_WLAN_VALUE), L"Enabled");
+  EXPECT_EQ(ControlText(props, IDC_ST_BIOS_BT_VALUE), L"Enabled");
 
   // The settings tab: OK shown, "Cancel". A second open request brings the
   // window up and keeps its tab.
   ASSERT_TRUE(SelectTab(props, 1));
   EXPECT_EQ(TextOf(::GetDlgItem(props, kOk)), L"OK");
   EXPECT_EQ(TextOf(::GetDlgItem(props, kSecond)), L"Cancel");
-  EXPECT_EQ(ControlText(props, 1002), L"Hide Status Tray Icon");
-  EXPECT_EQ(ControlText(props, 1000), L"Application Settings");
+  EXPECT_EQ(ControlText(props, IDC_SET_HIDE_TRAY), L"Hide Status Tray Icon");
+  EXPECT_EQ(ControlText(props, IDC_SET_GROUP_APP), L"Application Settings");
   DWORD_PTR answer = 0;
   ASSERT_NE(::SendMessageTimeoutA(window_, ::RegisterWindowMessageA(kOpenStatusPageMessage), 0, 0, SMTO_NORMAL,
                                   10000, &answer),
@@ -92,7 +93,7 @@ TEST_F(PropertiesSystem, OpensOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWh
 
   // Enter on the settings tab is OK: only the changed value is written.
   DeleteSettingValue("DisableBalloons");
-  Click(props, 1003);
+  Click(props, IDC_SET_HIDE_BIOS);
   PressKey(props, VK_RETURN);
   ASSERT_TRUE(WaitForWindowGone(props));
   EXPECT_EQ(ReadSetting("HideBIOSSettings").AsDword(), 1u);
@@ -106,10 +107,10 @@ TEST_F(PropertiesSystem, OpensOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWh
   ASSERT_NE(props, nullptr);
   EXPECT_EQ(SelectedTab(props), 0);
   EXPECT_EQ(TextOf(::GetDlgItem(props, kSecond)), L"Close");
-  EXPECT_EQ(Control(props, 1009), nullptr);
-  EXPECT_EQ(Control(props, 1019), nullptr);
-  EXPECT_NE(Control(props, 1023), nullptr);
-  EXPECT_EQ(ControlText(props, 1024), L"On");
+  EXPECT_EQ(Control(props, IDC_ST_GROUP_BIOS), nullptr);
+  EXPECT_EQ(Control(props, IDC_ST_BIOS_WLAN_VALUE), nullptr);
+  EXPECT_NE(Control(props, IDC_ST_BOTH_BUTTON), nullptr);
+  EXPECT_EQ(ControlText(props, IDC_ST_SUMMARY_STATE), L"On");
   PressKey(props, VK_RETURN);
   ASSERT_TRUE(WaitForWindowGone(props));
   EXPECT_EQ(ReadSetting("HideBIOSSettings").AsDword(), 1u);
@@ -127,12 +128,12 @@ TEST_F(PropertiesSystem, CancelAndClosesFromOutsideStoreNothingAndClearingHideSh
   HWND props = OpenByMessage();
   ASSERT_NE(props, nullptr);
   ASSERT_TRUE(SelectTab(props, 1));
-  EXPECT_EQ(CheckState(props, 1002), BST_CHECKED);
+  EXPECT_EQ(CheckState(props, IDC_SET_HIDE_TRAY), BST_CHECKED);
   for (int id : {1003, 1004, 1005}) EXPECT_FALSE(ControlEnabled(props, id)) << id;
-  Click(props, 1002);
+  Click(props, IDC_SET_HIDE_TRAY);
   for (int id : {1003, 1004, 1005}) EXPECT_TRUE(ControlEnabled(props, id)) << id;
-  Click(props, 1004);
-  EXPECT_FALSE(ControlEnabled(props, 1005));
+  Click(props, IDC_SET_NO_BALLOONS);
+  EXPECT_FALSE(ControlEnabled(props, IDC_SET_NO_FIRST_BALLOON));
   // Cancel stores nothing.
   Click(props, kSecond);
   ASSERT_TRUE(WaitForWindowGone(props));
@@ -144,8 +145,8 @@ TEST_F(PropertiesSystem, CancelAndClosesFromOutsideStoreNothingAndClearingHideSh
   props = OpenByMessage();
   ASSERT_NE(props, nullptr);
   ASSERT_TRUE(SelectTab(props, 1));
-  EXPECT_EQ(CheckState(props, 1004), BST_UNCHECKED);
-  Click(props, 1004);
+  EXPECT_EQ(CheckState(props, IDC_SET_NO_BALLOONS), BST_UNCHECKED);
+  Click(props, IDC_SET_NO_BALLOONS);
   BroadcastSettingsChanged();
   ASSERT_TRUE(WaitForWindowGone(props));
   EXPECT_EQ(ReadSetting("DisableBalloons").AsDword(), 0u);
@@ -155,7 +156,7 @@ TEST_F(PropertiesSystem, CancelAndClosesFromOutsideStoreNothingAndClearingHideSh
   props = OpenByMessage();
   ASSERT_NE(props, nullptr);
   ASSERT_TRUE(SelectTab(props, 1));
-  Click(props, 1002);
+  Click(props, IDC_SET_HIDE_TRAY);
   Click(props, kOk);
   ASSERT_TRUE(WaitForWindowGone(props));
   EXPECT_EQ(ReadSetting("HideSysTray").AsDword(), 0u);
@@ -182,44 +183,50 @@ TEST_F(PropertiesSystem, TheStatusPageSwitchesTheRadiosAndFollowsTheFirmware) {
   HWND props = OpenByMessage();
   ASSERT_NE(props, nullptr);
   auto pageShows = [&](const wchar_t* state, const wchar_t* reason, const wchar_t* both) {
-    return WaitFor([&] {
-      return ControlText(props, 1024) == state && ControlText(props, 1025) == reason &&
-             ControlText(props, 1023) == both;
-    });
+    return WaitFor(
+        [&] {
+          return ControlText(props, IDC_ST_SUMMARY_STATE) == state &&
+                 ControlText(props, IDC_ST_SUMMARY_REASON) == reason && ControlText(props, IDC_ST_BOTH_BUTTON) == both;
+        },
+        std::chrono::seconds(10));
   };
-  EXPECT_TRUE(ControlVisible(props, 1023));
-  EXPECT_FALSE(ControlVisible(props, 1012));
-  EXPECT_FALSE(ControlVisible(props, 1013));
+  EXPECT_TRUE(ControlVisible(props, IDC_ST_BOTH_BUTTON));
+  EXPECT_FALSE(ControlVisible(props, IDC_ST_WLAN_BUTTON));
+  EXPECT_FALSE(ControlVisible(props, IDC_ST_BT_BUTTON));
   EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
 
-  Click(props, 1023);
-  ASSERT_TRUE(WaitFor([] { return !WlanOn(FwsimWirelessWord()) && !BluetoothOn(FwsimWirelessWord()); }));
+  Click(props, IDC_ST_BOTH_BUTTON);
+  ASSERT_TRUE(WaitFor([] { return !WlanOn(FwsimWirelessWord()) && !BluetoothOn(FwsimWirelessWord()); },
+                      std::chrono::seconds(10)));
   EXPECT_TRUE(pageShows(L"Off", L"User Selection", L"Turn Both On"));
-  EXPECT_EQ(ControlText(props, 1014), L"Off");
-  EXPECT_EQ(ControlText(props, 1015), L"Off");
+  EXPECT_EQ(ControlText(props, IDC_ST_WLAN_STATE), L"Off");
+  EXPECT_EQ(ControlText(props, IDC_ST_BT_STATE), L"Off");
 
   // With one radio on the button reads "Turn Both On", and does so.
-  Click(props, 1023);
-  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }));
+  Click(props, IDC_ST_BOTH_BUTTON);
+  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); },
+                      std::chrono::seconds(10)));
   EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
   ASSERT_EQ(Fwsim("set bluetooth-selected off"), 0);
-  ASSERT_TRUE(WaitFor([&] { return ControlText(props, 1015) == L"Off"; }));
-  EXPECT_EQ(ControlText(props, 1023), L"Turn Both On");
-  Click(props, 1023);
-  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); }));
+  ASSERT_TRUE(WaitFor([&] { return ControlText(props, IDC_ST_BT_STATE) == L"Off"; }, std::chrono::seconds(10)));
+  EXPECT_EQ(ControlText(props, IDC_ST_BOTH_BUTTON), L"Turn Both On");
+  Click(props, IDC_ST_BOTH_BUTTON);
+  ASSERT_TRUE(WaitFor([] { return WlanOn(FwsimWirelessWord()) && BluetoothOn(FwsimWirelessWord()); },
+                      std::chrono::seconds(10)));
   EXPECT_TRUE(pageShows(L"On", L"", L"Turn Both Off"));
 
   // The wireless button, pressed on the notebook, disables both rows and
   // the both-radios button; the firmware group keeps its values.
   ASSERT_EQ(Fwsim("button"), 0);
-  EXPECT_TRUE(WaitFor([&] { return ControlText(props, 1025) == L"Wireless Button"; }));
-  EXPECT_EQ(ControlText(props, 1024), L"Disabled");
-  EXPECT_EQ(ControlText(props, 1014), L"Disabled");
-  EXPECT_EQ(ControlText(props, 1015), L"Disabled");
-  EXPECT_FALSE(ControlEnabled(props, 1023));
-  EXPECT_EQ(ControlText(props, 1019), L"Enabled");
+  EXPECT_TRUE(WaitFor([&] { return ControlText(props, IDC_ST_SUMMARY_REASON) == L"Wireless Button"; },
+                      std::chrono::seconds(10)));
+  EXPECT_EQ(ControlText(props, IDC_ST_SUMMARY_STATE), L"Disabled");
+  EXPECT_EQ(ControlText(props, IDC_ST_WLAN_STATE), L"Disabled");
+  EXPECT_EQ(ControlText(props, IDC_ST_BT_STATE), L"Disabled");
+  EXPECT_FALSE(ControlEnabled(props, IDC_ST_BOTH_BUTTON));
+  EXPECT_EQ(ControlText(props, IDC_ST_BIOS_WLAN_VALUE), L"Enabled");
   ASSERT_EQ(Fwsim("button"), 0);
-  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(props, 1023); }));
+  EXPECT_TRUE(WaitFor([&] { return ControlEnabled(props, IDC_ST_BOTH_BUTTON); }, std::chrono::seconds(10)));
 
   // Command 1 ends the program with the window open.
   EndWithCommandOne(tray_, window_);
@@ -242,9 +249,10 @@ TEST_F(PropertiesSystem, ShowStatusOpensTheWindowAndHelpOpensOneViewerThatGoesWi
   auto openHelp = [&] {
     Click(props, kHelp);
     Click(props, kHelp);
-    if (!WaitFor([&] { return viewers() == 1; })) return HWND{};
+    if (!WaitFor([&] { return viewers() == 1; }, std::chrono::seconds(10))) return HWND{};
     Click(props, kHelp);
-    const HWND viewer = WaitForProcessWindow(tray_.id(), "HH Parent", nullptr, /*visible=*/true, 1000);
+    const HWND viewer =
+        WaitForProcessWindow(tray_.id(), "HH Parent", nullptr, /*visible=*/true, std::chrono::seconds(1));
     EXPECT_EQ(::GetWindow(viewer, GW_OWNER), props);
     EXPECT_EQ(viewers(), 1);
     EXPECT_EQ(PropertiesWindows(), 1);

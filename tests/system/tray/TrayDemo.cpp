@@ -25,6 +25,7 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/support/ResourceIds.h"
 #include "tests/system/tray/NotifyArea.h"
 #include "tests/system/tray/PropertiesDriver.h"
 
@@ -67,13 +68,14 @@ DWORD TrayProcessId() {
 }
 
 bool FindTray(Tray* tray) {
-  if (!traytest::WaitFor([&] { return (tray->pid = TrayProcessId()) != 0; }, 15000)) return false;
+  if (!traytest::WaitFor([&] { return (tray->pid = TrayProcessId()) != 0; }, std::chrono::seconds(15))) return false;
   tray->window = traytest::WaitForProcessWindow(tray->pid, "#32770", "", /*visible=*/false);
   return tray->window != nullptr;
 }
 
-std::optional<TrayIcon> ShownIcon(NotifyArea& area, const Tray& tray, DWORD timeoutMs) {
-  return area.WaitForIcon(tray.window, kIconId, [](const TrayIcon& i) { return !i.hidden; }, timeoutMs);
+std::optional<TrayIcon> ShownIcon(NotifyArea& area, const Tray& tray, std::chrono::milliseconds limit) {
+  return area.WaitForIcon(
+      tray.window, kIconId, [](const TrayIcon& i) { return !i.hidden; }, limit);
 }
 
 void PostKey(HWND window, WPARAM key) {
@@ -82,20 +84,20 @@ void PostKey(HWND window, WPARAM key) {
 }
 
 int Icon(NotifyArea& area, const Tray& tray) {
-  const std::optional<TrayIcon> icon = ShownIcon(area, tray, 15000);
+  const std::optional<TrayIcon> icon = ShownIcon(area, tray, std::chrono::seconds(15));
   if (!icon) return Fail("rmtray.exe's icon did not come into the taskbar");
   std::printf("icon %u of rmtray.exe is in the taskbar at (%ld,%ld), tooltip %s\n", kIconId, icon->cell.left,
               icon->cell.top, Quoted(icon->tip).c_str());
-  const std::optional<traytest::Balloon> balloon = area.WaitForBalloon(tray.window, kIconId, 10000);
+  const std::optional<traytest::Balloon> balloon = area.WaitForBalloon(tray.window, kIconId, std::chrono::seconds(10));
   if (!balloon) return Fail("no balloon of the icon");
   std::printf("balloon: title %s, text %s\n", Quoted(balloon->title).c_str(), Quoted(balloon->text).c_str());
   return 0;
 }
 
 int Hover(NotifyArea& area, const Tray& tray) {
-  const std::optional<TrayIcon> icon = ShownIcon(area, tray, 5000);
+  const std::optional<TrayIcon> icon = ShownIcon(area, tray, std::chrono::seconds(5));
   if (!icon) return Fail("the icon is not in the taskbar");
-  if (!traytest::WaitFor([&] { return !area.TakeBalloon(tray.window, kIconId); }, 30000))
+  if (!traytest::WaitFor([&] { return !area.TakeBalloon(tray.window, kIconId); }, std::chrono::seconds(30)))
     std::printf("(the icon's balloon is still shown)\n");
   const POINT centre = {(icon->cell.left + icon->cell.right) / 2, (icon->cell.top + icon->cell.bottom) / 2};
   std::optional<std::wstring> tip;
@@ -103,7 +105,8 @@ int Hover(NotifyArea& area, const Tray& tray) {
   // the first went unseen.
   for (int i = 0; i < 10 && !tip; ++i) {
     ::SetCursorPos(centre.x + i % 2, centre.y);
-    traytest::WaitFor([&] { return (tip = area.ShownTooltip(tray.window, kIconId)).has_value(); }, 1000);
+    traytest::WaitFor([&] { return (tip = area.ShownTooltip(tray.window, kIconId)).has_value(); },
+                      std::chrono::seconds(1));
   }
   if (!tip) return Fail("no tooltip with the cursor on the icon");
   std::printf("cursor on the icon at (%ld,%ld); tooltip shown: %s\n", centre.x, centre.y, Quoted(*tip).c_str());
@@ -128,7 +131,8 @@ int WaitForChange(NotifyArea& area, const Tray& tray, const TrayIcon& before) {
   std::printf("tooltip was %s, is now %s\n", Quoted(before.tip).c_str(), Quoted(after->tip).c_str());
   std::optional<traytest::Balloon> balloon;
   const bool shown = traytest::WaitFor(
-      [&] { return (balloon = area.TakeBalloon(tray.window, kIconId)) && balloon->text == after->tip; }, 15000);
+      [&] { return (balloon = area.TakeBalloon(tray.window, kIconId)) && balloon->text == after->tip; },
+      std::chrono::seconds(15));
   if (!shown) return Fail("no balloon with the new state");
   std::printf("balloon: title %s, text %s\n", Quoted(balloon->title).c_str(), Quoted(balloon->text).c_str());
   return 0;
@@ -136,12 +140,13 @@ int WaitForChange(NotifyArea& area, const Tray& tray, const TrayIcon& before) {
 
 int Choose(NotifyArea& area, const Tray& tray, int downs) {
   const HWND menu = traytest::FindProcessWindow(tray.pid, "#32768");
-  const std::optional<TrayIcon> before = ShownIcon(area, tray, 5000);
+  const std::optional<TrayIcon> before = ShownIcon(area, tray, std::chrono::seconds(5));
   if (!menu || !::IsWindowVisible(menu)) return Fail("the icon's menu is not open");
   if (!before) return Fail("the icon is not in the taskbar");
   for (int i = 0; i < downs; ++i) PostKey(menu, VK_DOWN);
   PostKey(menu, VK_RETURN);
-  if (!traytest::WaitFor([&] { return !::IsWindowVisible(menu); })) return Fail("the menu stayed open");
+  if (!traytest::WaitFor([&] { return !::IsWindowVisible(menu); }, std::chrono::seconds(10)))
+    return Fail("the menu stayed open");
   ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2);
   std::printf("chosen: item %d of the menu (%d x Down, Enter)\n", downs + 1, downs);
   return WaitForChange(area, tray, *before);
@@ -150,7 +155,7 @@ int Choose(NotifyArea& area, const Tray& tray, int downs) {
 // The wireless button pressed in the stand-in: the firmware's event reaches
 // the tray program through the bridge's relay.
 int Press(NotifyArea& area, const Tray& tray) {
-  const std::optional<TrayIcon> before = ShownIcon(area, tray, 5000);
+  const std::optional<TrayIcon> before = ShownIcon(area, tray, std::chrono::seconds(5));
   if (!before) return Fail("the icon is not in the taskbar");
   if (traytest::Fwsim("button") != 0) return Fail("the stand-in's tool did not press the button");
   std::printf("the wireless button was pressed (fwsim button)\n");
@@ -170,18 +175,19 @@ int End(NotifyArea& area, const Tray& tray) {
   return 0;
 }
 
-HWND PropertiesWindow(const Tray& tray) { return traytest::WaitForPropertiesWindow(tray.pid, 5000); }
+HWND PropertiesWindow(const Tray& tray) { return traytest::WaitForPropertiesWindow(tray.pid, std::chrono::seconds(5)); }
 
 int Open(const Tray& tray) {
   ::PostMessageA(tray.window, ::RegisterWindowMessageA(traytest::kOpenStatusPageMessage), 0, 0);
   const HWND props = traytest::WaitForPropertiesWindow(tray.pid);
   if (!props) return Fail("no properties window after the open message");
-  std::printf("the properties window is open; status: %s %s", Quoted(traytest::ControlText(props, 1024)).c_str(),
-              Quoted(traytest::ControlText(props, 1025)).c_str());
+  std::printf("the properties window is open; status: %s %s",
+              Quoted(traytest::ControlText(props, IDC_ST_SUMMARY_STATE)).c_str(),
+              Quoted(traytest::ControlText(props, IDC_ST_SUMMARY_REASON)).c_str());
   for (int id : {1014, 1015}) {
     if (traytest::Control(props, id)) std::printf(", row %d %s", id, Quoted(traytest::ControlText(props, id)).c_str());
   }
-  std::printf(", firmware group %s\n", traytest::Control(props, 1009) ? "shown" : "hidden");
+  std::printf(", firmware group %s\n", traytest::Control(props, IDC_ST_GROUP_BIOS) ? "shown" : "hidden");
   return 0;
 }
 
@@ -217,7 +223,7 @@ int Close(const Tray& tray) {
 int Notice() {
   const DWORD pid = [] {
     DWORD found = 0;
-    traytest::WaitFor([&] { return (found = TrayProcessId()) != 0; }, 15000);
+    traytest::WaitFor([&] { return (found = TrayProcessId()) != 0; }, std::chrono::seconds(15));
     return found;
   }();
   if (!pid) return Fail("rmtray.exe is not running");

@@ -60,7 +60,7 @@ TEST_F(TrayAsGuest, AMachineWithoutRadiosShowsTheNoDeviceNotice) {
   EXPECT_NE(::GetDlgItem(notice, traytest::kNoticeCheckBox), nullptr);
   ::SendMessageA(::GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
   DWORD code = 1234;
-  ASSERT_TRUE(tray.WaitExit(15000, &code));
+  ASSERT_TRUE(tray.WaitExit(std::chrono::seconds(15), &code));
   EXPECT_EQ(code, 0u);
 }
 

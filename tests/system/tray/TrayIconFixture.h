@@ -52,26 +52,30 @@ class TrayIconSystem : public traytest::TraySystem {
     ASSERT_NE(window_, nullptr);
     area_.emplace();
     ASSERT_TRUE(area_->ok());
-    ASSERT_TRUE(area_->WaitForIcon(window_, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, 15000));
+    ASSERT_TRUE(area_->WaitForIcon(
+        window_, kIconId, [](const traytest::TrayIcon& i) { return !i.hidden; }, std::chrono::seconds(15)));
     if (sinceStart) {
       *sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     }
   }
 
-  bool WaitForTip(const wchar_t* tip, bool hidden = false, DWORD timeoutMs = 10000) {
-    return area_->WaitForIcon(window_, kIconId, [&](const traytest::TrayIcon& i) {
-      return i.tip == tip && i.hidden == hidden;
-    }, timeoutMs).has_value();
+  bool WaitForTip(const wchar_t* tip, bool hidden = false, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    return area_
+        ->WaitForIcon(
+            window_, kIconId, [&](const traytest::TrayIcon& i) { return i.tip == tip && i.hidden == hidden; }, limit)
+        .has_value();
   }
   bool WaitForImage(Image image) {
     return area_->WaitForImage(window_, kIconId, {icons_[0], icons_[1]}, image);
   }
   // A balloon with this text (the title is always the product name).
   bool WaitForBalloon(const wchar_t* text) {
-    return traytest::WaitFor([&] {
-      const auto b = area_->TakeBalloon(window_, kIconId);
-      return b && b->title == kTitle && b->text == text;
-    });
+    return traytest::WaitFor(
+        [&] {
+          const auto b = area_->TakeBalloon(window_, kIconId);
+          return b && b->title == kTitle && b->text == text;
+        },
+        std::chrono::seconds(10));
   }
 
   // The icon's right click, as the shell reports it.
@@ -85,7 +89,7 @@ class TrayIconSystem : public traytest::TraySystem {
     ASSERT_NE(menu, nullptr);
     for (int i = 0; i < downs; ++i) PostKey(menu, VK_DOWN);
     PostKey(menu, VK_RETURN);
-    ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindowVisible(menu); }));
+    ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindowVisible(menu); }, std::chrono::seconds(10)));
   }
   static void PostKey(HWND window, WPARAM key) {
     ::PostMessageA(window, WM_KEYDOWN, key, 1);

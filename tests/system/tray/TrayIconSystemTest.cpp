@@ -27,14 +27,14 @@ TEST_F(TrayIconSystem, TheIconComesAfterFiveSecondsAndFollowsSwitchesFromTheMenu
 
   // Open, separator, WLAN, Bluetooth, all on (greyed: both are on), all off.
   ChooseFromMenu(2);
-  ASSERT_TRUE(traytest::WaitFor([] { return !WlanOn(traytest::FwsimWirelessWord()); }));
+  ASSERT_TRUE(traytest::WaitFor([] { return !WlanOn(traytest::FwsimWirelessWord()); }, std::chrono::seconds(10)));
   EXPECT_TRUE(BluetoothOn(traytest::FwsimWirelessWord()));
   EXPECT_TRUE(WaitForTip(kWlanOffBtOn));
   EXPECT_TRUE(WaitForImage(kOn));
   EXPECT_TRUE(WaitForBalloon(kWlanOffBtOn));
 
   ChooseFromMenu(5);  // all off
-  ASSERT_TRUE(traytest::WaitFor([] { return !BluetoothOn(traytest::FwsimWirelessWord()); }));
+  ASSERT_TRUE(traytest::WaitFor([] { return !BluetoothOn(traytest::FwsimWirelessWord()); }, std::chrono::seconds(10)));
   EXPECT_FALSE(WlanOn(traytest::FwsimWirelessWord()));
   EXPECT_TRUE(WaitForTip(kBothOff));
   EXPECT_TRUE(WaitForImage(kOff));
@@ -67,7 +67,7 @@ TEST_F(TrayIconSystem, TheSettingsMessageTheHideCommandANewTaskbarAndStrayKeys) 
   const HWND menu = OpenMenu();
   ASSERT_NE(menu, nullptr);
   PostKey(menu, VK_ESCAPE);
-  ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindowVisible(menu); }));
+  ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindowVisible(menu); }, std::chrono::seconds(10)));
   for (WPARAM key : {VK_RETURN, VK_ESCAPE, VK_SPACE}) {
     PostKey(window_, key);
     ::PostMessageA(window_, WM_CHAR, key, 1);
@@ -76,12 +76,13 @@ TEST_F(TrayIconSystem, TheSettingsMessageTheHideCommandANewTaskbarAndStrayKeys) 
   // setting, the keys have been through the loop.
   ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(106, 0), 0);
   EXPECT_TRUE(WaitForTip(kBothOff, /*hidden=*/true));
-  EXPECT_TRUE(traytest::WaitFor([] { return traytest::ReadSetting("HideSysTray").AsDword() == 1; }));
+  EXPECT_TRUE(
+      traytest::WaitFor([] { return traytest::ReadSetting("HideSysTray").AsDword() == 1; }, std::chrono::seconds(10)));
   EXPECT_TRUE(tray_.Running());
 
   // A change while hidden shows when the icon comes back.
   ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(104, 0), 0);  // all on
-  ASSERT_TRUE(traytest::WaitFor([] { return BluetoothOn(traytest::FwsimWirelessWord()); }));
+  ASSERT_TRUE(traytest::WaitFor([] { return BluetoothOn(traytest::FwsimWirelessWord()); }, std::chrono::seconds(10)));
   ASSERT_TRUE(traytest::WriteSettingDword("HideSysTray", 0));
   BroadcastSettingsChanged();
   EXPECT_TRUE(WaitForTip(kBothOn));
@@ -99,12 +100,12 @@ TEST_F(TrayIconSystem, TheSettingsMessageTheHideCommandANewTaskbarAndStrayKeys) 
   const HWND props = traytest::WaitForPropertiesWindow(tray_.id());
   ASSERT_NE(props, nullptr);
   ::PostMessageA(props, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindow(props); }));
+  ASSERT_TRUE(traytest::WaitFor([&] { return !::IsWindow(props); }, std::chrono::seconds(10)));
   BroadcastSettingsChanged();
   ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(105, 0), 0);  // all off
   // Once the switch has reached the firmware, the messages before it have
   // been handled: the icon is hidden, or gone with the announced taskbar.
-  ASSERT_TRUE(traytest::WaitFor([] { return !BluetoothOn(traytest::FwsimWirelessWord()); }));
+  ASSERT_TRUE(traytest::WaitFor([] { return !BluetoothOn(traytest::FwsimWirelessWord()); }, std::chrono::seconds(10)));
   const auto icon = area_->FindIcon(window_, kIconId);
   EXPECT_TRUE(!icon || icon->hidden);
   EXPECT_FALSE(traytest::ReadSetting("HideSysTray").exists);
@@ -129,7 +130,7 @@ TEST_F(TrayIconSystem, TheWatcherAsksTheBridgeOnceAtTheStartAndOnceAtTheEnd) {
   };
 
   StartAndWaitForIcon();
-  ASSERT_TRUE(traytest::WaitFor([&] { return setupLines().size() == 1; }, 30000));
+  ASSERT_TRUE(traytest::WaitFor([&] { return setupLines().size() == 1; }, std::chrono::seconds(30)));
   // The watcher runs whatever the bridge answered: a switch still shows.
   ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(103, 0), 0);  // Bluetooth off
   EXPECT_TRUE(WaitForTip(kWlanOnBtOff));

@@ -52,7 +52,7 @@ class TraySystem : public ::testing::Test {
   static void EndWithCommandOne(const Process& p, HWND tray) {
     ASSERT_TRUE(::PostMessageA(tray, WM_COMMAND, MAKEWPARAM(1, 0), 0));
     DWORD code = 1234;
-    ASSERT_TRUE(p.WaitExit(15000, &code));
+    ASSERT_TRUE(p.WaitExit(std::chrono::seconds(15), &code));
     EXPECT_EQ(code, 0u);
   }
 
@@ -70,7 +70,7 @@ class TraySystem : public ::testing::Test {
   static void CloseBoxAndExpectEnd(const Process& p, HWND box) {
     ::SendMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     DWORD code = 1234;
-    ASSERT_TRUE(p.WaitExit(15000, &code));
+    ASSERT_TRUE(p.WaitExit(std::chrono::seconds(15), &code));
     EXPECT_EQ(code, 0u);
   }
 };

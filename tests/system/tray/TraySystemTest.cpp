@@ -55,9 +55,9 @@ TEST_F(TraySystem, ASecondInstanceEndsSilentlyAndLeavesTheFirstRunning) {
   ASSERT_TRUE(traytest::WaitFor(
       [&] {
         if (traytest::FindProcessWindow(second.id(), "#32770")) secondShowedAWindow = true;
-        return second.WaitExit(0, &code);
+        return second.WaitExit(std::chrono::seconds(0), &code);
       },
-      15000));
+      std::chrono::seconds(15)));
   EXPECT_EQ(code, 0u);
   EXPECT_FALSE(secondShowedAWindow);
   EXPECT_TRUE(first.Running());
@@ -142,14 +142,15 @@ TEST_F(TraySystem, NoRadiosShowTheNoticeUntilTheBoxIsTicked) {
   ::PostMessageA(notice, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   ::PostMessageA(notice, WM_KEYUP, VK_ESCAPE, 0xC0010001);
   ::PostMessageA(box, BM_CLICK, 0, 0);
-  ASSERT_TRUE(traytest::WaitFor([&] { return ::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  ASSERT_TRUE(traytest::WaitFor([&] { return ::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; },
+                                std::chrono::seconds(10)));
   EXPECT_TRUE(::IsWindowVisible(notice));
   EXPECT_TRUE(tray.Running());
   EXPECT_FALSE(traytest::ReadSetting("DoNotShowNoDevDlg").AsDword());
 
   ::SendMessageA(::GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
   DWORD code = 1234;
-  ASSERT_TRUE(tray.WaitExit(15000, &code));
+  ASSERT_TRUE(tray.WaitExit(std::chrono::seconds(15), &code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(traytest::ReadSetting("DoNotShowNoDevDlg").AsDword(), 1u);
 
@@ -160,9 +161,9 @@ TEST_F(TraySystem, NoRadiosShowTheNoticeUntilTheBoxIsTicked) {
   ASSERT_TRUE(traytest::WaitFor(
       [&] {
         if (traytest::FindProcessWindow(later.id(), "#32770")) showedAWindow = true;
-        return later.WaitExit(0, &code);
+        return later.WaitExit(std::chrono::seconds(0), &code);
       },
-      15000));
+      std::chrono::seconds(15)));
   EXPECT_FALSE(showedAWindow);
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(DebugInfo().size(), 14u);
@@ -178,7 +179,7 @@ TEST_F(TraySystem, TheNoticesCloseBoxStoresTheTickToo) {
   ::SendMessageA(::GetDlgItem(notice, traytest::kNoticeCheckBox), BM_CLICK, 0, 0);
   ::PostMessageA(notice, WM_SYSCOMMAND, SC_CLOSE, 0);
   DWORD code = 1234;
-  ASSERT_TRUE(tray.WaitExit(15000, &code));
+  ASSERT_TRUE(tray.WaitExit(std::chrono::seconds(15), &code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(traytest::ReadSetting("DoNotShowNoDevDlg").AsDword(), 1u);
 }
@@ -193,7 +194,7 @@ TEST_F(TraySystem, AnUntickedNoticeComesBackAtTheNextStart) {
     ASSERT_NE(notice, nullptr) << start;
     ::PostMessageA(notice, WM_CLOSE, 0, 0);
     DWORD code = 1234;
-    ASSERT_TRUE(tray.WaitExit(15000, &code)) << start;
+    ASSERT_TRUE(tray.WaitExit(std::chrono::seconds(15), &code)) << start;
     EXPECT_EQ(code, 0u);
     // One notice per start: the program ended with it.
   }
@@ -210,7 +211,7 @@ TEST_F(TraySystem, AValueOfTheWrongTypeKeepsItsDefault) {
   const HWND notice = WaitForNotice(tray);
   ASSERT_NE(notice, nullptr);
   ::SendMessageA(::GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
-  ASSERT_TRUE(tray.WaitExit(15000));
+  ASSERT_TRUE(tray.WaitExit(std::chrono::seconds(15)));
   // The existing key is only read: the string stays.
   EXPECT_EQ(traytest::ReadSetting("DoNotShowNoDevDlg").type, static_cast<DWORD>(REG_SZ));
 }

@@ -45,7 +45,7 @@ class EventRelayTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(com_.init()));
-    ASSERT_EQ(fwsimtest::RunTool("reset"), 0);
+    ASSERT_EQ(rmtest::Fwsim("reset"), 0);
     ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestKey);
     WriteName("RelayTestDock", 1);
     WriteName("RelayTestAls", 4);
@@ -57,7 +57,7 @@ class EventRelayTest : public ::testing::Test {
     connection_.Release();
     ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestKey);
     ::DeleteFileA(marker_.c_str());
-    fwsimtest::RunTool("reset");
+    rmtest::Fwsim("reset");
   }
 
   EventRelay& Relay() {
@@ -90,13 +90,13 @@ TEST_F(EventRelayTest, TheDockSubscriptionRelaysEveryDockEventAndStandsForBoth) 
   EXPECT_EQ(Relay().SubscribeDockEvents(), S_OK);
   EXPECT_EQ(Relay().Subscriptions(), 1u);
 
-  ASSERT_EQ(fwsimtest::RunTool("dock-event 3"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock-event 3"), 0);
   EXPECT_TRUE(dock_.SignalledWithin(5000));
-  ASSERT_EQ(fwsimtest::RunTool("dock 0 1"), 0);  // docked: a change of the instance
+  ASSERT_EQ(rmtest::Fwsim("dock 0 1"), 0);  // docked: a change of the instance
   EXPECT_TRUE(dock_.SignalledWithin(5000));
   // vtqBEvnt is not subscribed: an ALS event reaches nobody.
-  ASSERT_EQ(fwsimtest::RunTool("event 4 0"), 0);
-  ASSERT_EQ(fwsimtest::RunTool("dock-event 5"), 0);
+  ASSERT_EQ(rmtest::Fwsim("event 4 0"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock-event 5"), 0);
   EXPECT_TRUE(dock_.SignalledWithin(5000));
   EXPECT_FALSE(als_.SignalledWithin(0));
 
@@ -121,13 +121,13 @@ TEST_F(EventRelayTest, WithoutAFullProgramFilesPathNoMarkerIsWrittenAndTheRelayS
   marker_ = path;
   EXPECT_EQ(Relay().SubscribeBiosEvents(), S_OK);
   EXPECT_TRUE(Relay().Subscribed());
-  ASSERT_EQ(fwsimtest::RunTool("event 5 0"), 0);
+  ASSERT_EQ(rmtest::Fwsim("event 5 0"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(5000));
   EXPECT_EQ(::GetFileAttributesA("\\VTQ\\Shared\\vtqwmi.events"), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(EventRelayTest, ARefusedSubscriptionChangesNothingAndTheNextRequestTriesAgain) {
-  ASSERT_EQ(fwsimtest::RunTool("fault event-classes-missing on"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault event-classes-missing on"), 0);
   EXPECT_EQ(Relay().SubscribeBiosEvents(), kInvalidClass);
   EXPECT_FALSE(Relay().Subscribed());
   EXPECT_EQ(Relay().Subscriptions(), 0u);
@@ -137,10 +137,10 @@ TEST_F(EventRelayTest, ARefusedSubscriptionChangesNothingAndTheNextRequestTriesA
   EXPECT_EQ(Relay().SubscribeDockEvents(), kInvalidClass);
   EXPECT_EQ(connection_.ServicesConnected(), connected + 1);
 
-  ASSERT_EQ(fwsimtest::RunTool("fault clear"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault clear"), 0);
   EXPECT_EQ(Relay().SubscribeBiosEvents(), S_OK);
   EXPECT_EQ(Relay().Subscriptions(), 1u);
-  ASSERT_EQ(fwsimtest::RunTool("event 5 1"), 0);
+  ASSERT_EQ(rmtest::Fwsim("event 5 1"), 0);
   EXPECT_TRUE(wireless_.SignalledWithin(5000));
 
   // The stop cancels and waits; later requests are refused.
@@ -149,8 +149,8 @@ TEST_F(EventRelayTest, ARefusedSubscriptionChangesNothingAndTheNextRequestTriesA
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
   EXPECT_FALSE(Relay().Subscribed());
   EXPECT_EQ(Relay().SubscribeBiosEvents(), RPC_E_SERVERCALL_RETRYLATER);
-  ASSERT_EQ(fwsimtest::RunTool("event 5 2"), 0);
-  ASSERT_EQ(fwsimtest::RunTool("event 5 3"), 0);
+  ASSERT_EQ(rmtest::Fwsim("event 5 2"), 0);
+  ASSERT_EQ(rmtest::Fwsim("event 5 3"), 0);
   EXPECT_FALSE(wireless_.SignalledWithin(1000));
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/BuildPaths.h"
+
 namespace {
 
 struct Shipped {
@@ -24,7 +26,7 @@ const Shipped kShipped[] = {
 };
 
 std::wstring WidePath(const char* relative) {
-  std::string path = std::string("Z:") + RM_BUILD_DIR + "/" + relative;
+  const std::string path = rmtest::BuildPath(relative);
   return std::wstring(path.begin(), path.end());
 }
 

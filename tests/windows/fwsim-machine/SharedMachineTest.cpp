@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "fwsim/model/Firmware.h"
+#include "tests/support/Process.h"
 
 namespace fwsim {
 namespace {
@@ -42,67 +43,25 @@ const std::string& ToolPath() {
   return path;
 }
 
-// A running fwsim.exe whose stdout and stderr come through one pipe.
-class ToolProcess {
- public:
-  explicit ToolProcess(const std::string& args) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    if (!::CreatePipe(&read, &write, &sa, 0)) return;
-    read_.reset(read);
-    rm::UniqueHandle writeEnd(write);
-    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = write;
-    si.hStdError = write;
-    std::string line = "\"" + ToolPath() + "\" " + args;
-    PROCESS_INFORMATION pi{};
-    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-      process_.reset(pi.hProcess);
-      ::CloseHandle(pi.hThread);
-    }
-  }
-  bool started() const { return static_cast<bool>(process_); }
-
-  // Reads output until it holds `text` or the pipe ends; false then.
-  bool ReadUntil(const std::string& text) {
-    while (output_.find(text) == std::string::npos) {
-      char buf[512];
-      DWORD n = 0;
-      if (!::ReadFile(read_.get(), buf, sizeof buf, &n, nullptr) || n == 0) return false;
-      output_.append(buf, n);
-    }
-    return true;
-  }
-  // Waits for the end (30 s at most), reads the rest; the exit code or -1.
-  int Finish() {
-    ReadUntil(std::string(1, '\0'));  // to the end of the pipe
-    if (::WaitForSingleObject(process_.get(), 30000) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process_.get(), &code);
-    return static_cast<int>(code);
-  }
-  const std::string& output() const { return output_; }
-
- private:
-  rm::UniqueHandle process_;
-  rm::UniqueHandle read_;
-  std::string output_;
-};
+// A running fwsim.exe whose stdout and stderr come through one pipe, with
+// this process's standard input.
+rmtest::Process StartTool(const std::string& args) {
+  rmtest::StartOptions options;
+  options.output = rmtest::Output::kPipe;
+  options.inheritInput = true;
+  return rmtest::Process::Start(ToolPath(), args, options);
+}
 
 struct ToolRun {
-  int exitCode;
+  int exitCode;  // -1 when it did not end within 30 s
   std::string output;
 };
 
 ToolRun RunTool(const std::string& args) {
-  ToolProcess p(args);
-  EXPECT_TRUE(p.started()) << ToolPath();
-  const int code = p.Finish();
-  return {code, p.output()};
+  rmtest::Process p = StartTool(args);
+  EXPECT_TRUE(p) << ToolPath();
+  const int code = static_cast<int>(p.Wait(std::chrono::seconds(30)));
+  return {code, p.Out()};
 }
 
 class SharedMachineTest : public ::testing::Test {
@@ -214,18 +173,18 @@ TEST_F(SharedMachineTest, EventOfAnotherProcessWakesWaitEvents) {
 TEST_F(SharedMachineTest, EveryWaitingProcessSeesEveryEvent) {
   const std::uint64_t last = machine_->LastEventSequence();
   const std::string args = "wait --after " + std::to_string(last) + " 20000";
-  ToolProcess first(args), second(args);
-  ASSERT_TRUE(first.started());
-  ASSERT_TRUE(second.started());
-  ASSERT_TRUE(first.ReadUntil("waiting for events")) << first.output();
-  ASSERT_TRUE(second.ReadUntil("waiting for events")) << second.output();
+  rmtest::Process first = StartTool(args), second = StartTool(args);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(second);
+  ASSERT_TRUE(first.WaitForOutput("waiting for events", std::chrono::seconds(30))) << first.Out();
+  ASSERT_TRUE(second.WaitForOutput("waiting for events", std::chrono::seconds(30))) << second.Out();
   // A dock change: vtqBEvnt 1 and vtqDockEvent, raised in this process.
   ASSERT_TRUE(machine_->Update([](model::MachineState& s) {
     return model::Firmware(s).ChangeBlock(model::BlockClass::Dock, 0, 1);
   }));
-  for (ToolProcess* p : {&first, &second}) {
-    EXPECT_EQ(0, p->Finish()) << p->output();
-    EXPECT_NE(std::string::npos, p->output().find("vtqBEvnt EventID 1 EventData 0x00000001")) << p->output();
+  for (rmtest::Process* p : {&first, &second}) {
+    EXPECT_EQ(0, p->Wait(std::chrono::seconds(30))) << p->Out();
+    EXPECT_NE(std::string::npos, p->Out().find("vtqBEvnt EventID 1 EventData 0x00000001")) << p->Out();
   }
   const auto events = machine_->WaitEvents(last, 0);
   ASSERT_EQ(2u, events.size());

@@ -22,26 +22,26 @@ namespace word = fwsim::model::word;
 class FirmwareWmi : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(RunTool("reset"), 0);
+    ASSERT_EQ(rmtest::Fwsim("reset"), 0);
     ASSERT_TRUE(SUCCEEDED(ConnectFirmware(services_)));
   }
   void TearDown() override {
     services_.reset();
-    RunTool("reset");
+    rmtest::Fwsim("reset");
   }
 
   std::uint32_t ToolWord(const std::string& args) {
     std::string out;
-    EXPECT_EQ(RunTool(args, &out), 0) << out;
+    EXPECT_EQ(rmtest::Fwsim(args, &out), 0) << out;
     std::uint32_t w = 0;
-    EXPECT_TRUE(ToolNumber(out, "wireless word ", w)) << out;
+    EXPECT_TRUE(rmtest::FwsimNumber(out, "wireless word ", w)) << out;
     return w;
   }
 
   // The word as the tool reads it with its own request ("Data 3B 0C 0C 00").
   std::uint32_t ToolCallWord() {
     std::string out;
-    EXPECT_EQ(RunTool("call 1 5 - 4", &out), 0) << out;
+    EXPECT_EQ(rmtest::Fwsim("call 1 5 - 4", &out), 0) << out;
     const std::size_t at = out.find("Data ");
     EXPECT_NE(at, std::string::npos) << out;
     if (at == std::string::npos) return 0;
@@ -209,14 +209,14 @@ TEST_F(FirmwareWmi, AMethodWithoutObjectPathRunsOnTheInstance) {
 
 TEST_F(FirmwareWmi, EventsRaisedByTheToolReachASubscribedSinkUntilCancelled) {
   // An event from before the subscription is not delivered.
-  ASSERT_EQ(RunTool("event 4 1"), 0);
+  ASSERT_EQ(rmtest::Fwsim("event 4 1"), 0);
   rm::ComPtr<RecordingSink> sink = RecordingSink::Create();
   rm::ComPtr<RecordingSink> witness = RecordingSink::Create();
   ASSERT_EQ(Subscribe(L"SELECT * FROM vtqBEvnt", sink.get()), WBEM_S_NO_ERROR);
   ASSERT_EQ(Subscribe(L"  select   *\tfrom VTQBEVNT ", witness.get()), WBEM_S_NO_ERROR);
   EXPECT_GT(sink->RefCount(), 1);  // held while subscribed
 
-  ASSERT_EQ(RunTool("event 5 0x1234"), 0);
+  ASSERT_EQ(rmtest::Fwsim("event 5 0x1234"), 0);
   auto got = [](std::int32_t id, std::int32_t data) {
     return [=](const std::vector<RecordingSink::Event>& events) {
       for (const auto& e : events)
@@ -241,7 +241,7 @@ TEST_F(FirmwareWmi, EventsRaisedByTheToolReachASubscribedSinkUntilCancelled) {
 
   // After the cancel only the witness hears the next event.
   const std::size_t before = sink->Events().size();
-  ASSERT_EQ(RunTool("event 5 0x4321"), 0);
+  ASSERT_EQ(rmtest::Fwsim("event 5 0x4321"), 0);
   ASSERT_TRUE(witness->WaitFor(got(5, 0x4321), 10s));
   EXPECT_EQ(sink->Events().size(), before);
   EXPECT_EQ(services_->CancelAsyncCall(witness.get()), WBEM_S_NO_ERROR);
@@ -256,7 +256,7 @@ TEST_F(FirmwareWmi, ASinkMayCancelItselfFromIndicate) {
     if (cancelled == E_PENDING) cancelled = services->CancelAsyncCall(self);
   });
   ASSERT_EQ(Subscribe(L"SELECT * FROM vtqBEvnt", sink.get()), WBEM_S_NO_ERROR);
-  ASSERT_EQ(RunTool("event 5 1"), 0);
+  ASSERT_EQ(rmtest::Fwsim("event 5 1"), 0);
   ASSERT_TRUE(sink->WaitFor([](const auto& events) { return !events.empty(); }, 10s));
   EXPECT_TRUE(sink->WaitForRefCount(1, 10s));
   EXPECT_EQ(cancelled.load(), WBEM_S_NO_ERROR);
@@ -305,7 +305,7 @@ TEST_F(FirmwareWmi, DockEventsReachBothEventClasses) {
   rm::ComPtr<RecordingSink> dock = RecordingSink::Create();
   ASSERT_EQ(Subscribe(L"SELECT * FROM vtqBEvnt", bios.get()), WBEM_S_NO_ERROR);
   ASSERT_EQ(Subscribe(L"SELECT * FROM vtqDockEvent", dock.get()), WBEM_S_NO_ERROR);
-  ASSERT_EQ(RunTool("dock-event 3"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock-event 3"), 0);
   auto any = [](const char* cls, std::int32_t id) {
     return [=](const std::vector<RecordingSink::Event>& events) {
       for (const auto& e : events)
@@ -340,7 +340,7 @@ TEST_F(FirmwareWmi, SmbiosTablesAreTheMachinesTable) {
   char dir[MAX_PATH] = {}, file[MAX_PATH] = {};
   ASSERT_NE(::GetTempPathA(MAX_PATH, dir), 0u);
   ASSERT_NE(::GetTempFileNameA(dir, "smb", 0, file), 0u);
-  ASSERT_EQ(RunTool(std::string("smbios save \"") + file + "\""), 0);
+  ASSERT_EQ(rmtest::Fwsim(std::string("smbios save \"") + file + "\""), 0);
   std::ifstream in(file, std::ios::binary);
   const std::vector<std::uint8_t> saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   in.close();
@@ -384,8 +384,8 @@ std::vector<std::int32_t> ReadAllStates(IWbemServices* services, const wchar_t* 
 }
 
 TEST_F(FirmwareWmi, DataBlockStatesArePersistedByPutInstance) {
-  ASSERT_EQ(RunTool("display count 2"), 0);
-  ASSERT_EQ(RunTool("dock count 2"), 0);
+  ASSERT_EQ(rmtest::Fwsim("display count 2"), 0);
+  ASSERT_EQ(rmtest::Fwsim("dock count 2"), 0);
   for (const wchar_t* cls : {L"vtqGAED", L"vtqDockQuery"}) {
     WriteAllStates(services_.get(), cls, 2);
     EXPECT_EQ(ReadAllStates(services_.get(), cls), (std::vector<std::int32_t>{2, 2})) << Narrow(cls);
@@ -407,7 +407,7 @@ TEST_F(FirmwareWmi, DataBlockStatesArePersistedByPutInstance) {
 }
 
 TEST_F(FirmwareWmi, EnumerationTimeoutsCountDownPerEnumeration) {
-  ASSERT_EQ(RunTool("fault enum-timeouts 3"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault enum-timeouts 3"), 0);
   InstancePathResult r = FirstBiosInstancePath(services_.get());
   EXPECT_EQ(r.hr, WBEM_S_NO_ERROR);
   EXPECT_EQ(r.requests, 4);
@@ -427,7 +427,7 @@ TEST_F(FirmwareWmi, EnumerationTimeoutsCountDownPerEnumeration) {
   EXPECT_EQ(e->Next(WBEM_INFINITE, 1, o.put(), &n), WBEM_S_NO_ERROR);
   EXPECT_EQ(n, 1u);
 
-  ASSERT_EQ(RunTool("fault enum-timeouts 10"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault enum-timeouts 10"), 0);
   r = FirstBiosInstancePath(services_.get());
   EXPECT_EQ(r.hr, WBEM_S_TIMEDOUT);
   EXPECT_EQ(r.requests, 10);
@@ -435,41 +435,41 @@ TEST_F(FirmwareWmi, EnumerationTimeoutsCountDownPerEnumeration) {
 }
 
 TEST_F(FirmwareWmi, MethodFaultsShowWhereTheClientsLookForThem) {
-  ASSERT_EQ(RunTool("fault data-length 3"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault data-length 3"), 0);
   BiosAnswer a = ReadWord();
   ASSERT_EQ(a.hr, S_OK) << a.failedStep;
   EXPECT_EQ(a.data.size(), 3u);
-  ASSERT_EQ(RunTool("fault data-length 5"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault data-length 5"), 0);
   a = ReadWord();
   ASSERT_EQ(a.hr, S_OK) << a.failedStep;
   EXPECT_EQ(a.data.size(), 5u);
-  ASSERT_EQ(RunTool("fault data-length off"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault data-length off"), 0);
   a = ReadWord();
   EXPECT_EQ(a.data.size(), 4u);
 
-  ASSERT_EQ(RunTool("fault getmethod on"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault getmethod on"), 0);
   a = ReadWord();
   EXPECT_TRUE(FAILED(a.hr));
   EXPECT_STREQ(a.failedStep, "GetMethod");
-  ASSERT_EQ(RunTool("fault getmethod off"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault getmethod off"), 0);
 
-  ASSERT_EQ(RunTool("fault outdata-missing on"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault outdata-missing on"), 0);
   a = ReadWord();
   EXPECT_EQ(a.hr, WBEM_E_NOT_FOUND);
   EXPECT_STREQ(a.failedStep, "Get OutData");
-  ASSERT_EQ(RunTool("fault outdata-missing off"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault outdata-missing off"), 0);
 
-  ASSERT_EQ(RunTool("fault returncode-missing on"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault returncode-missing on"), 0);
   a = ReadWord();
   EXPECT_EQ(a.hr, WBEM_E_NOT_FOUND);
   EXPECT_STREQ(a.failedStep, "Get rwReturnCode");
-  ASSERT_EQ(RunTool("fault returncode-missing off"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault returncode-missing off"), 0);
 
   EXPECT_EQ(ReadWord().hr, S_OK);
 }
 
 TEST_F(FirmwareWmi, MissingEventClassesRefuseSubscriptions) {
-  ASSERT_EQ(RunTool("fault event-classes-missing on"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault event-classes-missing on"), 0);
   rm::ComPtr<RecordingSink> sink = RecordingSink::Create();
   EXPECT_EQ(Subscribe(L"SELECT * FROM vtqBEvnt", sink.get()), WBEM_E_INVALID_CLASS);
   EXPECT_EQ(Subscribe(L"SELECT * FROM vtqDockEvent", sink.get()), WBEM_E_INVALID_CLASS);
@@ -481,7 +481,7 @@ TEST_F(FirmwareWmi, MissingEventClassesRefuseSubscriptions) {
 }
 
 TEST_F(FirmwareWmi, TheDelayFaultDelaysEachCall) {
-  ASSERT_EQ(RunTool("fault delay 300"), 0);
+  ASSERT_EQ(rmtest::Fwsim("fault delay 300"), 0);
   rm::ComPtr<IWbemClassObject> cls;
   const DWORD start = ::GetTickCount();
   ASSERT_EQ(GetClass(services_.get(), L"vtqBIntM", cls), WBEM_S_NO_ERROR);
@@ -489,7 +489,7 @@ TEST_F(FirmwareWmi, TheDelayFaultDelaysEachCall) {
 }
 
 TEST_F(FirmwareWmi, AMachineWithoutTheFirmwareClassesStillHasSmbios) {
-  ASSERT_EQ(RunTool("profile unsupported"), 0);
+  ASSERT_EQ(rmtest::Fwsim("profile unsupported"), 0);
   rm::ComPtr<IWbemClassObject> cls;
   EXPECT_EQ(GetClass(services_.get(), L"vtqBIntM", cls), WBEM_E_NOT_FOUND);
   rm::ComPtr<IEnumWbemClassObject> e;

@@ -3,7 +3,8 @@
 // CLSID_WbemLocator, in-process, in the multithreaded apartment with
 // process-wide security at connect level and impersonation), a BIOS call
 // built step by step as the firmware clients build it, a sink that records
-// events, and the stand-in's tool fwsim.exe run as another process.
+// events, and the stand-in's tool fwsim.exe run as another process
+// (tests/support/Fwsim.h).
 //
 // Header-only; include it from a Wine test (RM_BUILD_DIR must be defined).
 #pragma once
@@ -13,6 +14,8 @@
 
 #include "common/win/OwningWrappers.h"
 #include "common/win/UnknownBase.h"
+#include "tests/support/Fwsim.h"
+#include "tests/support/WaitFor.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -306,12 +309,7 @@ class RecordingSink final : public rm::UnknownBase<RecordingSink, rm::Interfaces
   // Waits until the reference count is `count` (the stand-in released what
   // it held) or the limit passes.
   bool WaitForRefCount(LONG count, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (RefCount() != count) {
-      if (std::chrono::steady_clock::now() >= end) return false;
-      ::Sleep(10);
-    }
-    return true;
+    return rmtest::WaitFor([&] { return RefCount() == count; }, limit);
   }
 
  private:
@@ -325,64 +323,5 @@ class RecordingSink final : public rm::UnknownBase<RecordingSink, rm::Interfaces
   std::vector<Event> events_;
   std::vector<std::pair<LONG, HRESULT>> statuses_;
 };
-
-// The stand-in's tool, run as another process; returns its exit code
-// (or -1 when it could not be started) and what it printed.
-inline int RunToolOnce(const std::string& arguments, std::string* output) {
-  const std::string exe = std::string("Z:") + RM_BUILD_DIR + "/fwsim/fwsim.exe";
-  std::string cmd = "\"" + exe + "\" " + arguments;
-  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-  HANDLE readRaw = nullptr, writeRaw = nullptr;
-  if (!::CreatePipe(&readRaw, &writeRaw, &sa, 0)) return -1;
-  rm::UniqueHandle readEnd(readRaw), writeEnd(writeRaw);
-  ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si = {};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd.get();
-  si.hStdError = writeEnd.get();
-  si.hStdInput = nullptr;
-  PROCESS_INFORMATION pi = {};
-  std::vector<char> line(cmd.begin(), cmd.end());
-  line.push_back('\0');
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-    return -1;
-  rm::UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  writeEnd.reset();
-  std::string text;
-  char buf[512];
-  DWORD n = 0;
-  while (::ReadFile(readEnd.get(), buf, sizeof(buf), &n, nullptr) && n > 0) text.append(buf, n);
-  ::WaitForSingleObject(process.get(), 60000);
-  DWORD code = static_cast<DWORD>(-1);
-  ::GetExitCodeProcess(process.get(), &code);
-  if (output) *output = text;
-  return static_cast<int>(code);
-}
-
-// The tool's own exit codes are 0, 1 and 2; -1 means it never ran properly
-// (the process could not be started or ended abnormally at start-up under
-// Wine, seen rarely on a freshly made prefix). Such a launch is tried again,
-// at most three times in all; the tool's answers are never retried.
-inline int RunTool(const std::string& arguments, std::string* output = nullptr) {
-  int code = -1;
-  for (int attempt = 0; attempt < 3 && code == -1; ++attempt) {
-    if (attempt) ::Sleep(200);
-    code = RunToolOnce(arguments, output);
-  }
-  return code;
-}
-
-// The number after `label` in the tool's output ("wireless word 0x...").
-inline bool ToolNumber(const std::string& output, const std::string& label, std::uint32_t& value) {
-  const std::size_t at = output.find(label);
-  if (at == std::string::npos) return false;
-  const char* start = output.c_str() + at + label.size();
-  char* end = nullptr;
-  const unsigned long v = std::strtoul(start, &end, 0);
-  if (end == start) return false;
-  value = static_cast<std::uint32_t>(v);
-  return true;
-}
 
 }  // namespace fwsimtest

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Registry.h"
 #include "tests/windows/tray/TraySupport.h"
 
 namespace {
@@ -78,11 +79,13 @@ std::vector<std::string> ContentsOf(HWND viewer) {
 
 // Waits for `condition`, dispatching this thread's messages meanwhile.
 bool PumpUntil(const std::function<bool()>& condition) {
-  return traytest::WaitFor([&] {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-    return condition();
-  });
+  return traytest::WaitFor(
+      [&] {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        return condition();
+      },
+      std::chrono::seconds(10));
 }
 
 // The viewer thread's answer (the viewer, or null), with this thread's
@@ -108,20 +111,19 @@ class RegistrationRemoved {
         ERROR_SUCCESS) {
       return;
     }
-    size_ = sizeof data_;
-    if (::RegQueryValueExA(key_.get(), nullptr, nullptr, &type_, data_, &size_) != ERROR_SUCCESS) return;
+    saved_ = rmtest::ReadValue(key_.get(), nullptr);
+    if (!saved_.exists) return;
     removed_ = ::RegDeleteValueA(key_.get(), nullptr) == ERROR_SUCCESS;
   }
   ~RegistrationRemoved() {
-    if (removed_) ::RegSetValueExA(key_.get(), nullptr, 0, type_, data_, size_);
+    if (removed_)
+      ::RegSetValueExA(key_.get(), nullptr, 0, saved_.type, saved_.data.data(), static_cast<DWORD>(saved_.data.size()));
   }
   bool removed() const { return removed_; }
 
  private:
   rm::UniqueRegKey key_;
-  BYTE data_[1024] = {};
-  DWORD size_ = 0;
-  DWORD type_ = REG_NONE;
+  rmtest::RegValue saved_;
   bool removed_ = false;
 };
 
@@ -153,7 +155,7 @@ int RunWithoutControl(const char* testName) {
         traytest::Process::Start(copy, std::string("--gtest_filter=HelpLauncherTest.") + testName);
     ::SetEnvironmentVariableA(kWithoutControlMarker, nullptr);
     DWORD code = 0;
-    if (child.WaitExit(60000, &code)) result = static_cast<int>(code);
+    if (child.WaitExit(std::chrono::seconds(60), &code)) result = static_cast<int>(code);
   }
   overrides.reset();
   ::RegDeleteTreeA(HKEY_CURRENT_USER, kChildSettings);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/ui/ResourceString.h"
+#include "tests/support/ResourceIds.h"
 #include "tests/system/tray/ScreenPixels.h"
 #include "tests/windows/tray/TraySupport.h"
 
@@ -95,10 +96,20 @@ const ModuleTexts kModules[] = {
       147,   148,   149,   150,   151,   152,   153,   154,   155,   156,   157,   158,   159,
       160,   161,   57346, 57347, 57348, 57349, 57350, 57351, 57352, 57356, 57357, 57358, 57359,
       57360, 57361, 57362, 57363, 57364, 57369, 57370, 57371, 57372, 57373, 57374, 57390},
-     &kTrayTemplates, 204, 1006, {205, 206, 207, 208, 209, 210, 211}, {107, 204}, false},
+     &kTrayTemplates,
+     204,
+     IDC_PROPS_TAB,
+     {205, 206, 207, 208, 209, 210, 211},
+     {107, 204},
+     false},
     {"panel/rmpanel.cpl",
      {128, 129, 57361, 57362, 57364, 57365, 57366, 57367, 57368, 57369, 57370},
-     &kPanelTemplates, 201, 1007, {202}, {201}, true},
+     &kPanelTemplates,
+     201,
+     IDC_PANEL_TAB,
+     {202},
+     {201},
+     true},
 };
 
 // gtest names the module by its file in messages.
@@ -468,7 +479,7 @@ TEST(AppletLanguages, ItalianAndRussianPagesHaveTheirOwnWidths) {
     RECT client = {};
     ::GetClientRect(page, &client);
     EXPECT_EQ(client.right, Pixels(page, w.page)) << w.lang;
-    for (int group : {1001, 1002}) {
+    for (int group : {IDC_PANEL_GROUP_APP, IDC_PANEL_GROUP_BALLOONS}) {
       RECT box = {};
       ::GetClientRect(::GetDlgItem(page, group), &box);
       EXPECT_EQ(box.right, Pixels(page, w.groups)) << w.lang << " " << group;

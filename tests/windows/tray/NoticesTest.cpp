@@ -57,15 +57,18 @@ class NoDevicesNoticeTest : public ::testing::Test {
     HWND dialog = nullptr;
     std::string caption;
     std::thread driver([&] {
-      traytest::WaitFor([&] { return closed || (dialog = VisibleDialogOf(thread)) != nullptr; }, 15000);
+      traytest::WaitFor([&] { return closed || (dialog = VisibleDialogOf(thread)) != nullptr; },
+                        std::chrono::seconds(15));
       if (dialog) caption = traytest::WindowText(dialog);
       if (dialog && caption == kCaption) drive(dialog);
       // Whatever the driver did, the notice must end for the test to go on.
-      if (!traytest::WaitFor([&] { return closed.load(); }, caption == kCaption ? 5000 : 0)) {
+      if (!traytest::WaitFor([&] { return closed.load(); },
+                             std::chrono::milliseconds(caption == kCaption ? 5000 : 0))) {
         lostNotice_ = true;
         if (dialog) ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         // A modal loop ends on WM_QUIT whatever its dialog does.
-        if (!traytest::WaitFor([&] { return closed.load(); }, 5000)) ::PostThreadMessageA(thread, WM_QUIT, 0, 0);
+        if (!traytest::WaitFor([&] { return closed.load(); }, std::chrono::seconds(5)))
+          ::PostThreadMessageA(thread, WM_QUIT, 0, 0);
       }
     });
     const INT_PTR result = notice.Show(nullptr);
@@ -152,7 +155,7 @@ TEST_F(NoDevicesNoticeTest, EscapeDoesNotCloseIt) {
     // Posted messages are handled in order: once the later click shows, the
     // Esc key has been through the dialog's loop.
     ::PostMessageA(box, BM_CLICK, 0, 0);
-    traytest::WaitFor([&] { return CheckState(dialog) == BST_CHECKED; }, 5000);
+    traytest::WaitFor([&] { return CheckState(dialog) == BST_CHECKED; }, std::chrono::seconds(5));
     stillOpen = ::IsWindow(dialog) && ::IsWindowVisible(dialog);
     Click(dialog, IDOK);
   }));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ResourceIds.h"
 #include "tests/windows/tray/TraySupport.h"
 
 namespace {
@@ -255,7 +256,7 @@ TEST_F(PageTemplates, StatusPageLayouts) {
 
     // The 48 x 48 picture: the icon static takes the picture's size at its
     // place, and the picture lies inside the summary panel's group box.
-    HWND picture = ::GetDlgItem(page, 1022);
+    HWND picture = ::GetDlgItem(page, IDC_ST_PICTURE);
     const RECT before = RectInDialog(page, picture);
     ::SendMessageA(picture, STM_SETICON, reinterpret_cast<WPARAM>(on), 0);
     const RECT after = RectInDialog(page, picture);
@@ -263,7 +264,7 @@ TEST_F(PageTemplates, StatusPageLayouts) {
     EXPECT_EQ(after.top, before.top) << t.id;
     EXPECT_EQ(after.right - after.left, 48) << t.id;
     EXPECT_EQ(after.bottom - after.top, 48) << t.id;
-    const RECT panel = RectInDialog(page, ::GetDlgItem(page, 1007));
+    const RECT panel = RectInDialog(page, ::GetDlgItem(page, IDC_ST_GROUP_PANEL));
     EXPECT_TRUE(after.left > panel.left && after.right < panel.right && after.top > panel.top &&
                 after.bottom < panel.bottom)
         << t.id;

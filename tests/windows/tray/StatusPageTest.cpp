@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ResourceIds.h"
 #include "tests/windows/tray/TraySupport.h"
 
 namespace {
@@ -116,42 +117,56 @@ class StatusPageTest : public ::testing::Test {
 };
 
 // Word bytes: 0 presence and LAN switching, 1 wireless LAN, 2 Bluetooth.
+// clang-format off
 const Case kCases[] = {
     {"both on, switched together", 206, {0x03, 0x0D, 0x0D, 0},
-     {{1007, "System Status", kPlain}, {1024, "On", kBlue}, {1025, "", kPlain},
-      {1010, "Wireless LAN", kPlain}, {1014, "On", kBlue}, {1012, "Turn Off", kPlain, true, false},
-      {1011, "Bluetooth\u00AE", kPlain}, {1015, "On", kBlue}, {1013, "Turn Off", kPlain, true, false},
-      {1023, "Turn Both Off", kPlain}, {1009, "Current Computer Setup (BIOS) Settings", kPlain},
-      {1016, "Wireless LAN", kPlain}, {1019, "Enabled", kBlue}, {1017, "Bluetooth\u00AE", kPlain},
-      {1020, "Enabled", kBlue}, {1018, "", kPlain}, {1021, "", kPlain}}},
+     {{IDC_ST_GROUP_PANEL, "System Status", kPlain}, {IDC_ST_SUMMARY_STATE, "On", kBlue},
+      {IDC_ST_SUMMARY_REASON, "", kPlain}, {IDC_ST_WLAN_LABEL, "Wireless LAN", kPlain},
+      {IDC_ST_WLAN_STATE, "On", kBlue}, {IDC_ST_WLAN_BUTTON, "Turn Off", kPlain, true, false},
+      {IDC_ST_BT_LABEL, "Bluetooth\u00AE", kPlain}, {IDC_ST_BT_STATE, "On", kBlue},
+      {IDC_ST_BT_BUTTON, "Turn Off", kPlain, true, false}, {IDC_ST_BOTH_BUTTON, "Turn Both Off", kPlain},
+      {IDC_ST_GROUP_BIOS, "Current Computer Setup (BIOS) Settings", kPlain},
+      {IDC_ST_BIOS_WLAN_LABEL, "Wireless LAN", kPlain}, {IDC_ST_BIOS_WLAN_VALUE, "Enabled", kBlue},
+      {IDC_ST_BIOS_BT_LABEL, "Bluetooth\u00AE", kPlain}, {IDC_ST_BIOS_BT_VALUE, "Enabled", kBlue},
+      {IDC_ST_BIOS_LANSW_LABEL, "", kPlain}, {IDC_ST_BIOS_LANSW_VALUE, "", kPlain}}},
     {"LAN switching holds the wireless LAN off, both radios", 206, {0x1B, 0x1C, 0x0C, 0},
-     {{1024, "Disabled", 0}, {1025, "BIOS Settings", kPlain}, {1014, "Disabled", 0},
-      {1012, "Turn Off", kPlain, false, false}, {1015, "Off", 0}, {1013, "Turn On", kPlain, true, false},
-      {1023, "Turn Both On", kPlain}, {1018, "LAN - WLAN Switching", kPlain}, {1021, "Enabled", kBlue}}},
+     {{IDC_ST_SUMMARY_STATE, "Disabled", 0}, {IDC_ST_SUMMARY_REASON, "BIOS Settings", kPlain},
+      {IDC_ST_WLAN_STATE, "Disabled", 0}, {IDC_ST_WLAN_BUTTON, "Turn Off", kPlain, false, false},
+      {IDC_ST_BT_STATE, "Off", 0}, {IDC_ST_BT_BUTTON, "Turn On", kPlain, true, false},
+      {IDC_ST_BOTH_BUTTON, "Turn Both On", kPlain}, {IDC_ST_BIOS_LANSW_LABEL, "LAN - WLAN Switching", kPlain},
+      {IDC_ST_BIOS_LANSW_VALUE, "Enabled", kBlue}}},
     {"LAN switching holds the wireless LAN off, wireless LAN alone", 208, {0x19, 0x1C, 0x00, 0},
-     {{1024, "Disabled", 0}, {1025, "LAN Switching", kPlain}, {1014, "Disabled", 0},
-      {1012, "Turn Off", kPlain, false, true}, Absent(1011), Absent(1013), Absent(1023), Absent(1017),
-      {1019, "Enabled", kBlue}, {1021, "Enabled", kBlue}}},
+     {{IDC_ST_SUMMARY_STATE, "Disabled", 0}, {IDC_ST_SUMMARY_REASON, "LAN Switching", kPlain},
+      {IDC_ST_WLAN_STATE, "Disabled", 0}, {IDC_ST_WLAN_BUTTON, "Turn Off", kPlain, false, true},
+      Absent(IDC_ST_BT_LABEL), Absent(IDC_ST_BT_BUTTON), Absent(IDC_ST_BOTH_BUTTON), Absent(IDC_ST_BIOS_BT_LABEL),
+      {IDC_ST_BIOS_WLAN_VALUE, "Enabled", kBlue}, {IDC_ST_BIOS_LANSW_VALUE, "Enabled", kBlue}}},
     {"wireless LAN off in setup, Bluetooth merely off", 206, {0x03, 0x08, 0x0C, 0},
-     {{1024, "Disabled", 0}, {1025, "BIOS Settings", kPlain}, {1019, "Disabled", 0}, {1020, "Enabled", kBlue}}},
+     {{IDC_ST_SUMMARY_STATE, "Disabled", 0}, {IDC_ST_SUMMARY_REASON, "BIOS Settings", kPlain},
+      {IDC_ST_BIOS_WLAN_VALUE, "Disabled", 0}, {IDC_ST_BIOS_BT_VALUE, "Enabled", kBlue}}},
     {"the wireless button holds both, switched one by one", 206, {0x23, 0x05, 0x05, 0},
-     {{1024, "Disabled", 0}, {1025, "Wireless Button", kPlain}, {1014, "Disabled", 0},
-      {1012, "Turn Off", kPlain, false, true}, {1015, "Disabled", 0}, {1013, "Turn Off", kPlain, false, true},
-      {1023, "Turn Both Off", kPlain, false, false}, {1019, "Enabled", kBlue}, {1020, "Enabled", kBlue}}},
+     {{IDC_ST_SUMMARY_STATE, "Disabled", 0}, {IDC_ST_SUMMARY_REASON, "Wireless Button", kPlain},
+      {IDC_ST_WLAN_STATE, "Disabled", 0}, {IDC_ST_WLAN_BUTTON, "Turn Off", kPlain, false, true},
+      {IDC_ST_BT_STATE, "Disabled", 0}, {IDC_ST_BT_BUTTON, "Turn Off", kPlain, false, true},
+      {IDC_ST_BOTH_BUTTON, "Turn Both Off", kPlain, false, false}, {IDC_ST_BIOS_WLAN_VALUE, "Enabled", kBlue},
+      {IDC_ST_BIOS_BT_VALUE, "Enabled", kBlue}}},
     {"both radios without the firmware group", 207, {0x03, 0x0D, 0x0C, 0},
-     {{1024, "On", kBlue}, {1015, "Off", 0}, {1023, "Turn Both On", kPlain}, Absent(1009), Absent(1019),
-      Absent(1020)}},
+     {{IDC_ST_SUMMARY_STATE, "On", kBlue}, {IDC_ST_BT_STATE, "Off", 0}, {IDC_ST_BOTH_BUTTON, "Turn Both On", kPlain},
+      Absent(IDC_ST_GROUP_BIOS), Absent(IDC_ST_BIOS_WLAN_VALUE), Absent(IDC_ST_BIOS_BT_VALUE)}},
     {"wireless LAN alone, off by the user", 209, {0x01, 0x0C, 0x00, 0},
-     {{1024, "Off", 0}, {1025, "User Selection", kPlain}, {1014, "Off", 0}, {1012, "Turn On", kPlain},
-      Absent(1009)}},
+     {{IDC_ST_SUMMARY_STATE, "Off", 0}, {IDC_ST_SUMMARY_REASON, "User Selection", kPlain},
+      {IDC_ST_WLAN_STATE, "Off", 0}, {IDC_ST_WLAN_BUTTON, "Turn On", kPlain}, Absent(IDC_ST_GROUP_BIOS)}},
     {"Bluetooth alone with the firmware group", 210, {0x02, 0x00, 0x0D, 0},
-     {{1024, "On", kBlue}, {1015, "On", kBlue}, {1013, "Turn Off", kPlain}, Absent(1010), Absent(1012),
-      {1009, "Current Computer Setup (BIOS) Settings", kPlain}, {1017, "Bluetooth\u00AE", kPlain},
-      {1020, "Enabled", kBlue}, Absent(1016)}},
+     {{IDC_ST_SUMMARY_STATE, "On", kBlue}, {IDC_ST_BT_STATE, "On", kBlue}, {IDC_ST_BT_BUTTON, "Turn Off", kPlain},
+      Absent(IDC_ST_WLAN_LABEL), Absent(IDC_ST_WLAN_BUTTON),
+      {IDC_ST_GROUP_BIOS, "Current Computer Setup (BIOS) Settings", kPlain},
+      {IDC_ST_BIOS_BT_LABEL, "Bluetooth\u00AE", kPlain}, {IDC_ST_BIOS_BT_VALUE, "Enabled", kBlue},
+      Absent(IDC_ST_BIOS_WLAN_LABEL)}},
     {"Bluetooth alone, off in setup", 211, {0x02, 0x00, 0x08, 0},
-     {{1024, "Disabled", 0}, {1025, "BIOS Settings", kPlain}, {1015, "Disabled", 0},
-      {1013, "Turn Off", kPlain, false, true}, Absent(1020)}},
+     {{IDC_ST_SUMMARY_STATE, "Disabled", 0}, {IDC_ST_SUMMARY_REASON, "BIOS Settings", kPlain},
+      {IDC_ST_BT_STATE, "Disabled", 0}, {IDC_ST_BT_BUTTON, "Turn Off", kPlain, false, true},
+      Absent(IDC_ST_BIOS_BT_VALUE)}},
 };
+// clang-format on
 
 TEST_F(StatusPageTest, EachLayoutShowsWhatTheRulesSay) {
   for (const Case& c : kCases) ExpectCase(c);
@@ -167,22 +182,30 @@ TEST_F(StatusPageTest, RussianStateWordsSurviveAWesternCodePage) {
   const LCID previous = ::GetThreadLocale();
   ASSERT_TRUE(::SetThreadLocale(MAKELCID(1049, SORT_DEFAULT)));
   const Case russian[] = {
-      {"wireless LAN on, Bluetooth off in setup, LAN switching off", 206, {0x0B, 0x0D, 0x08, 0},
-       {{1007, "Состояние системы", kPlain}, {1008, "Состояние устройств", kPlain},
-        {1024, "Вкл.", kBlue}, {1025, "", kPlain}, {1014, "Вкл.", kBlue},
-        {1012, "Выключить", kPlain, true, false},
-        {1015, "Отключено", 0},
-        {1019, "Включено", kBlue},
-        {1020, "Отключено", 0},
-        {1021, "Отключено", 0}}},
-      {"both off by the user, LAN switching on", 206, {0x1B, 0x0C, 0x0C, 0},
-       {{1024, "Выкл.", 0},
-        {1025, "Выбор пользователя", kPlain},
-        {1014, "Выкл.", 0}, {1015, "Выкл.", 0},
-        {1023, "Включить оба", kPlain},
-        {1019, "Включено", kBlue},
-        {1020, "Включено", kBlue},
-        {1021, "Включено", kBlue}}},
+      {"wireless LAN on, Bluetooth off in setup, LAN switching off",
+       206,
+       {0x0B, 0x0D, 0x08, 0},
+       {{IDC_ST_GROUP_PANEL, "Состояние системы", kPlain},
+        {IDC_ST_GROUP_DEVICES, "Состояние устройств", kPlain},
+        {IDC_ST_SUMMARY_STATE, "Вкл.", kBlue},
+        {IDC_ST_SUMMARY_REASON, "", kPlain},
+        {IDC_ST_WLAN_STATE, "Вкл.", kBlue},
+        {IDC_ST_WLAN_BUTTON, "Выключить", kPlain, true, false},
+        {IDC_ST_BT_STATE, "Отключено", 0},
+        {IDC_ST_BIOS_WLAN_VALUE, "Включено", kBlue},
+        {IDC_ST_BIOS_BT_VALUE, "Отключено", 0},
+        {IDC_ST_BIOS_LANSW_VALUE, "Отключено", 0}}},
+      {"both off by the user, LAN switching on",
+       206,
+       {0x1B, 0x0C, 0x0C, 0},
+       {{IDC_ST_SUMMARY_STATE, "Выкл.", 0},
+        {IDC_ST_SUMMARY_REASON, "Выбор пользователя", kPlain},
+        {IDC_ST_WLAN_STATE, "Выкл.", 0},
+        {IDC_ST_BT_STATE, "Выкл.", 0},
+        {IDC_ST_BOTH_BUTTON, "Включить оба", kPlain},
+        {IDC_ST_BIOS_WLAN_VALUE, "Включено", kBlue},
+        {IDC_ST_BIOS_BT_VALUE, "Включено", kBlue},
+        {IDC_ST_BIOS_LANSW_VALUE, "Включено", kBlue}}},
   };
   for (const Case& c : russian) ExpectCase(c);
   ::SetThreadLocale(previous);
@@ -199,19 +222,24 @@ TEST_F(StatusPageTest, FollowsTheRadiosButKeepsTheFirmwareGroupAndSendsOneReques
   radios_.flags = rm::RadioFlags::Decode({0x03, 0x09, 0x0C, 0});
   EXPECT_EQ(::SendMessageA(window, 0x8001, 0, 0), 1);
   Expect(window,
-         {{1024, "Disabled", kGrey}, {1025, "BIOS Settings", kPlain}, {1014, "Disabled", kGrey},
-          {1015, "Off", kGrey}, {1013, "Turn On", kPlain, true, false}, {1023, "Turn Both On", kPlain},
-          {1019, "Enabled", kBlue}},
+         {{IDC_ST_SUMMARY_STATE, "Disabled", kGrey},
+          {IDC_ST_SUMMARY_REASON, "BIOS Settings", kPlain},
+          {IDC_ST_WLAN_STATE, "Disabled", kGrey},
+          {IDC_ST_BT_STATE, "Off", kGrey},
+          {IDC_ST_BT_BUTTON, "Turn On", kPlain, true, false},
+          {IDC_ST_BOTH_BUTTON, "Turn Both On", kPlain},
+          {IDC_ST_BIOS_WLAN_VALUE, "Enabled", kBlue}},
          "after the refresh");
   EXPECT_TRUE(radios_.requests.empty());
 
   // The clicks: the row buttons toggle their radio, 1023 with one radio on
   // turns both on; nothing changes on the page until the next refresh.
   radios_.flags = rm::RadioFlags::Decode({0x23, 0x0D, 0x0C, 0});
-  for (int id : {1012, 1013, 1023}) ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  for (int id : {IDC_ST_WLAN_BUTTON, IDC_ST_BT_BUTTON, IDC_ST_BOTH_BUTTON})
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
   const std::vector<rm::SwitchRequest> expected = {{0x00, 0x01, 0, 0}, {0x02, 0x02, 0, 0}, {0x08, 0x08, 0, 0}};
   EXPECT_EQ(radios_.requests, expected);
-  Expect(window, {{1015, "Off", kGrey}, {1023, "Turn Both On", kPlain}}, "after the clicks");
+  Expect(window, {{IDC_ST_BT_STATE, "Off", kGrey}, {IDC_ST_BOTH_BUTTON, "Turn Both On", kPlain}}, "after the clicks");
   ::DestroyWindow(window);
 }
 
