@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/system/relay/TrayBridgeFixture.h"
+#include "tests/system/bridge/relay/TrayBridgeFixture.h"
 
 namespace rmctltest {
 namespace {

@@ -5,7 +5,7 @@
 #include <regex>
 #include <thread>
 
-#include "tests/system/relay/RelayHarness.h"
+#include "tests/system/bridge/relay/RelayHarness.h"
 
 namespace relaytest {
 namespace {

@@ -15,7 +15,7 @@
 
 #include "bridge/host/MachineInfoRecord.h"
 #include "common/win/OwningWrappers.h"
-#include "tests/system/machineinfo/MachineInfoClient.h"
+#include "tests/system/bridge/MachineInfoClient.h"
 
 namespace {
 
