@@ -27,7 +27,7 @@ echo "== Benchmarks of the shipped i686 build under Wine 10"
 # result of each benchmark and the summary stay.
 run_ctest build/win32 -C bench -L bench -j1 -V "${filter[@]}" > >(
   sed -u -E \
-    -e '/^(UpdateCTestConfiguration|Parse Config file|Updating test list|Checking test dependency|Constructing a list|Test project|test [0-9]+$| Add coverage|Internal ctest)/d' \
+    -e '/^(UpdateCTestConfiguration|Parse Config file|Updating test list|Checking test dependency|Constructing a list|Done constructing a list|Added [0-9]+ tests to meet fixture|Test project|test [0-9]+$| Add coverage|Internal ctest)/d' \
     -e '/^[0-9]+: (Test command|Working Directory|Environment variables|Test timeout computed)/d' \
     -e '/^[0-9]+:  [A-Z_]+=/d' \
     -e 's/^[0-9]+: //')
