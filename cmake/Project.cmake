@@ -146,6 +146,27 @@ function(rm_wine_test name)
   add_dependencies(${name} rm_wine_payload)
 endfunction()
 
+# Benchmarks print figures and decide nothing, so the test run leaves them
+# out: ctest runs them only in its configuration "bench" (ctest -C bench -L
+# bench, what scripts/bench.sh does), never in a plain ctest run or
+# scripts/test.sh. A benchmark that also asserts (the memory growth check) is
+# an ordinary Wine test labelled "bench" and runs in both. The target
+# rm_bench builds every benchmark program with what it starts.
+# rm_bench_test(name TARGET target | COMMAND command args...): one benchmark,
+# 300 s at most; TARGET is also added to rm_bench.
+if(WIN32 AND RM_WINE_TESTS)
+  add_custom_target(rm_bench)
+endif()
+function(rm_bench_test name)
+  cmake_parse_arguments(B "" "TARGET" "COMMAND" ${ARGN})
+  if(B_TARGET)
+    add_dependencies(rm_bench ${B_TARGET})
+    set(B_COMMAND ${B_TARGET} ${B_COMMAND})
+  endif()
+  add_test(NAME ${name} COMMAND ${B_COMMAND} CONFIGURATIONS bench)
+  set_tests_properties(${name} PROPERTIES LABELS bench RESOURCE_LOCK wineprefix TIMEOUT 300)
+endfunction()
+
 # rm_fuzz_target(name SOURCES... LIBS libs...): a libFuzzer program.
 function(rm_fuzz_target name)
   if(NOT RM_PLATFORM STREQUAL "fuzz")

@@ -62,7 +62,7 @@ screenshot() {
 # The 32-bit Control Panel host: a 32-bit applet loads only in it.
 control='C:\windows\syswow64\control.exe'
 fwsim() { "${WINE[@]}" "$build/fwsim/fwsim.exe" "$@"; }
-tray_demo() { "${WINE[@]}" "$build/tests/tray-demo.exe" "$@"; }
+tray_demo() { "${WINE[@]}" "$build/demo/tray-demo.exe" "$@"; }
 wireless_word() { fwsim show | sed -n '/^wireless word/,/byte 2/p'; }
 
 # wait_window TITLE [SECONDS]: waits until a window whose title holds TITLE
@@ -114,7 +114,7 @@ if [ -f "$build/bridge/vtqwmi.exe" ]; then
 fi
 
 tray_pid=
-if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
+if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/demo/tray-demo.exe" ]; then
   step "The tray program on a machine without the firmware's WMI interface"
   tray_refusal unsupported tray-unsupported-machine "the notice that the program is not supported on this machine"
   step "The tray program on a notebook without radios"
@@ -166,9 +166,9 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
   tray_demo choose 5
 fi
 
-if [ -f "$build/bridge/vtqwmi.exe" ] && [ -f "$build/tests/machineinfo-demo.exe" ]; then
+if [ -f "$build/bridge/vtqwmi.exe" ] && [ -f "$build/demo/machineinfo-demo.exe" ]; then
   step "The machine information record through the bridge service"
-  "${WINE[@]}" "$build/tests/machineinfo-demo.exe"
+  "${WINE[@]}" "$build/demo/machineinfo-demo.exe"
 fi
 
 screenshot desktop "the desktop at the end, the tray program's icon in the taskbar (image for radios off)"
@@ -200,14 +200,14 @@ if [ -n "$tray_pid" ]; then
   fwsim profile both >/dev/null
 fi
 
-if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; then
+if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/demo/panel-demo.exe" ]; then
   step "The Control Panel applet, opened through the Control Panel host"
   scripts/register-cpl.sh "$build" --name wine-demo
   "${WINE[@]}" "$control" "$("${WINE[@]}" winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
   panel_pid=$!
   wait_window "Zarn Radio Minder" && sleep 1
   screenshot panel-applet "the applet's window: one tab, \"Properties\", the four settings on white, OK and Cancel"
-  "${WINE[@]}" "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
+  "${WINE[@]}" "$build/demo/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
   wait "$panel_pid" 2>/dev/null
 fi
 
@@ -238,16 +238,16 @@ lang_shots() {
   tray_demo close >/dev/null
   tray_demo end >/dev/null || kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
-  if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/tests/panel-demo.exe" ]; then
+  if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/demo/panel-demo.exe" ]; then
     LANG=$1 LC_ALL=$1 "${WINE[@]}" "$control" "$("${WINE[@]}" winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
     pid=$!
     wait_window "Zarn Radio Minder" && sleep 1
     screenshot "lang-$2-applet" "$3: the Control Panel applet's window"
-    "${WINE[@]}" "$build/tests/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
+    "${WINE[@]}" "$build/demo/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
     wait "$pid" 2>/dev/null
   fi
 }
-if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/tests/tray-demo.exe" ]; then
+if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/demo/tray-demo.exe" ]; then
   step "The tray program in other languages: the user's interface language picks its texts and layouts"
   lang_shots de_DE.UTF-8 de German
   lang_shots ja_JP.UTF-8 ja Japanese
@@ -277,8 +277,8 @@ fi
 # The setup program's wizard, page by page, in the demo's prefix; the quiet
 # uninstall afterwards leaves the prefix as it was.
 setup_exe=$(ls "$build"/installer/RadioMinderSetup-*-x86.exe 2>/dev/null | head -n 1)
-if [ -n "$setup_exe" ] && [ -f "$build/tests/setup-demo.exe" ]; then
-  setup_demo() { "${WINE[@]}" "$build/tests/setup-demo.exe" "$@"; }
+if [ -n "$setup_exe" ] && [ -f "$build/demo/setup-demo.exe" ]; then
+  setup_demo() { "${WINE[@]}" "$build/demo/setup-demo.exe" "$@"; }
   step "The shipped setup program (x86), run as an administrator would"
   "${WINE[@]}" "$setup_exe" &
   setup_pid=$!

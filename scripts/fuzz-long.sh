@@ -1,7 +1,7 @@
 #!/bin/bash
 # Long fuzz runs: every libFuzzer target of a fuzz build (or the ones named),
 # one after another on one core at low priority, each from its seeds
-# (tests/fuzz/*/seeds/TARGET, the SMBIOS targets from the shared test
+# (tests/fuzz/AREA/seeds/TARGET, the SMBIOS targets from the shared test
 # tables) into a corpus kept under BUILD/corpus/TARGET. Prints one line of
 # figures per target; exits non-zero when a target finds something.
 #   scripts/fuzz-long.sh [-b BUILD] [-r RUNS] [TARGET...]
@@ -29,7 +29,7 @@ fi
 seeds() {
   local name=$1 dir=$2 t
   mkdir -p "$dir"
-  for s in "$root"/tests/fuzz/*/seeds/"$name"; do
+  for s in "$root"/tests/fuzz/*/seeds/"$name" "$root"/tests/fuzz/*/*/seeds/"$name"; do
     [ -d "$s" ] && cp "$s"/* "$dir"/
   done
   case $name in

@@ -2,58 +2,17 @@
 # The test command: installs what is missing, builds every preset and runs
 # every test (native unit tests, fuzz smoke runs, the Windows and system
 # tests of the shipped i686 build under Wine 10 on Xvfb, a smoke of the
-# x86_64 build). Ends with "N passed, N failed"; exits non-zero on any
-# failure.
+# x86_64 build). The benchmarks that only print figures are not tests:
+# scripts/bench.sh runs them. Ends with "N passed, N failed"; exits non-zero
+# on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/setup-deps.sh || { echo "0 passed, 1 failed"; exit 1; }
 
-passed=0
-failed=0
-build_failed=0
-
-build() {
-  local preset=$1
-  echo "== build $preset"
-  if ! { cmake --preset "$preset" >"build/$preset.log" 2>&1 &&
-         cmake --build --preset "$preset" >>"build/$preset.log" 2>&1; }; then
-    tail -n 40 "build/$preset.log"
-    echo "build of $preset FAILED"
-    build_failed=$((build_failed + 1))
-    return 1
-  fi
-  rm -f "build/$preset.log"
-}
-
-# run_ctest PRESET_DIR [ctest args...]: adds its counts to the totals.
-run_ctest() {
-  local dir=$1
-  shift
-  local log
-  log=$(mktemp)
-  (cd "$dir" && ctest --output-on-failure "$@") 2>&1 | tee "$log"
-  local total fails
-  total=$(sed -n 's/.*tests passed, [0-9]* tests\{0,1\} failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
-  fails=$(sed -n 's/.*tests passed, \([0-9]*\) tests\{0,1\} failed out of.*/\1/p' "$log" | tail -n 1)
-  if [ -z "$total" ]; then
-    if grep -q 'No tests were found' "$log"; then total=0; fails=0; else total=1; fails=1; fi
-  fi
-  passed=$((passed + total - fails))
-  failed=$((failed + fails))
-  # Tests that failed a run and passed the next one (--repeat until-pass)
-  # are listed, so that a flaky test stays in sight.
-  local flaky
-  flaky=$(comm -23 \
-    <(sed -n 's/.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*[^S].*/\1/p' "$log" | sort -u) \
-    <(sed -n '/The following tests FAILED:/,$ s/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' "$log" | sort -u))
-  if [ -n "$flaky" ]; then
-    echo "passed only on a second run (flaky):"
-    echo "$flaky" | sed 's/^/  /'
-  fi
-  rm -f "$log"
-}
+# shellcheck source=scripts/test-lib.sh
+. scripts/test-lib.sh
 
 # The smoke of the x86_64 build: one system test of each program. The code is
 # the same as the i686 build's but for the pointer width, which these reach:

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "tests/bench/noop/NoopBridge.h"
-#include "tests/system/relay/TrayBridgeFixture.h"
+#include "tests/system/bridge/relay/TrayBridgeFixture.h"
 
 namespace relaytest {
 namespace {

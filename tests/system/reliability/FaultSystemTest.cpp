@@ -7,7 +7,7 @@
 #include <future>
 #include <thread>
 
-#include "tests/system/relay/RelayHarness.h"
+#include "tests/system/bridge/relay/RelayHarness.h"
 
 namespace relaytest {
 namespace {

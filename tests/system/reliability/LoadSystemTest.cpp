@@ -14,7 +14,7 @@
 #include <set>
 #include <thread>
 
-#include "tests/system/relay/RelayHarness.h"
+#include "tests/system/bridge/relay/RelayHarness.h"
 
 namespace relaytest {
 namespace {

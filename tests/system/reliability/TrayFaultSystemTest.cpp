@@ -1,7 +1,7 @@
 // Faults rmtray survives, end to end under Wine: the bridge service killed
 // under it, its settings key deleted while it runs, and settings of every
 // wrong type at the settings-changed message.
-#include "tests/system/relay/TrayBridgeFixture.h"
+#include "tests/system/bridge/relay/TrayBridgeFixture.h"
 
 namespace relaytest {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "tests/support/Process.h"
-#include "tests/system/relay/TrayBridgeFixture.h"
+#include "tests/system/bridge/relay/TrayBridgeFixture.h"
 
 namespace rmctltest {
 namespace {

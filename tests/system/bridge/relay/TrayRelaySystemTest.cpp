@@ -2,7 +2,7 @@
 // bridge service (started by COM at rmtray's request) relays it, rmtray's
 // watcher re-reads the radios and the icon, tooltip and balloon in Wine's
 // notification area change.
-#include "tests/system/relay/TrayBridgeFixture.h"
+#include "tests/system/bridge/relay/TrayBridgeFixture.h"
 
 namespace relaytest {
 namespace {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "tests/support/Registry.h"
-#include "tests/system/relay/RelayHarness.h"
+#include "tests/system/bridge/relay/RelayHarness.h"
 
 namespace relaytest {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "rmctl/core/MachineInfoText.h"
-#include "tests/system/machineinfo/MachineInfoClient.h"
+#include "tests/system/bridge/MachineInfoClient.h"
 
 namespace {
 

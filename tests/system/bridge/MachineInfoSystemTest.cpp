@@ -18,7 +18,7 @@
 #include "tests/support/BuildPaths.h"
 #include "tests/support/Process.h"
 #include "tests/support/Registry.h"
-#include "tests/system/machineinfo/MachineInfoClient.h"
+#include "tests/system/bridge/MachineInfoClient.h"
 
 namespace {
 

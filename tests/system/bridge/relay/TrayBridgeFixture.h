@@ -4,7 +4,7 @@
 // and the service stopped after it.
 #pragma once
 
-#include "tests/system/relay/RelayHarness.h"
+#include "tests/system/bridge/relay/RelayHarness.h"
 #include "tests/system/tray/TrayIconFixture.h"
 
 namespace relaytest {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <gmock/gmock.h>
 
-#include "tests/unit/machineinfo/RecordFields.h"
-#include "tests/unit/machineinfo/TableBuilder.h"
+#include "tests/unit/bridge/RecordFields.h"
+#include "tests/unit/bridge/TableBuilder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "tests/unit/machineinfo/TableBuilder.h"
+#include "tests/unit/bridge/TableBuilder.h"
 
 namespace {
 

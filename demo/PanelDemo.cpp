@@ -1,5 +1,5 @@
 // The demo's hand on the applet's sheet (scripts/demo.sh runs
-// build/<preset>/tests/panel-demo.exe): "cancel" waits for the open sheet and
+// build/<preset>/demo/panel-demo.exe): "cancel" waits for the open sheet and
 // presses its Cancel button. Exits 0 when the sheet closed.
 #include <cstring>
 

@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "bridge/host/MachineInfoRecord.h"
-#include "tests/unit/machineinfo/RecordFields.h"
+#include "tests/unit/bridge/RecordFields.h"
 
 namespace {
 
