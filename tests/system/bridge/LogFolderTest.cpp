@@ -9,6 +9,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "tests/support/Files.h"
 #include "tests/system/bridge/BridgeHarness.h"
 #include "tests/windows/fwsim/WmiClient.h"
 
@@ -21,24 +22,8 @@ std::string ProgramData() {
   return path;
 }
 
-bool IsReparsePoint(const std::string& path) {
-  const DWORD a = ::GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// The Unix path of a Windows path under Wine; empty elsewhere.
-std::string UnixPath(const std::string& path) {
-  using ToUnix = char*(CDECL*)(const wchar_t*);
-  const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!toUnix) return std::string();
-  const std::wstring wide(path.begin(), path.end());
-  char* unix = toUnix(wide.c_str());
-  if (!unix) return std::string();
-  std::string out = unix;
-  ::HeapFree(::GetProcessHeap(), 0, unix);
-  return out;
-}
+using rmtest::IsReparsePoint;
+using rmtest::UnixPath;
 
 // A symbolic link at `link` to `target`, seen as a reparse point. The
 // system's call first. Wine 8 answers it without making a link and makes no
@@ -167,16 +152,7 @@ class PlantedLog : public ::testing::Test {
   }
 
   static std::string FolderSecurity(SECURITY_INFORMATION what, const std::string& folder = LogFolder()) {
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    if (::GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr,
-                                &sd) != ERROR_SUCCESS)
-      return "<unreadable>";
-    char* text = nullptr;
-    std::string sddl = "<undecodable>";
-    if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1, what, &text, nullptr)) sddl = text;
-    ::LocalFree(text);
-    ::LocalFree(sd);
-    return sddl;
+    return rmtest::FileSecurity(folder, what);
   }
 
   fwsimtest::ComApartment com_;

@@ -25,6 +25,7 @@
 #include <gmock/gmock.h>
 
 #include "tests/support/BuildPaths.h"
+#include "tests/support/Files.h"
 #include "tests/support/Process.h"
 #include "tests/support/Registry.h"
 #include "tests/support/ResourceIds.h"
@@ -66,20 +67,7 @@ std::string BuiltFile(const char* relative) { return rmtest::BuildWinPath(relati
 ::testing::Matcher<std::string> StoredAsGiven(const std::string& given) {
   return ::testing::AnyOf(given, std::string("D:(A;OICI;FA;;;SY)(A;OICI;FA;;;S-1-5-21-0-0-0-1000)"));
 }
-std::string StoredDacl(const std::string& path) {
-  PSECURITY_DESCRIPTOR sd = nullptr;
-  if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
-                              nullptr, &sd) != ERROR_SUCCESS)
-    return "(unreadable)";
-  char* text = nullptr;
-  std::string out = "(no text)";
-  if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text,
-                                                             nullptr))
-    out = text;
-  ::LocalFree(text);
-  ::LocalFree(sd);
-  return out;
-}
+std::string StoredDacl(const std::string& path) { return rmtest::FileSecurity(path, DACL_SECURITY_INFORMATION); }
 constexpr char kInstallDirList[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 constexpr char kLogFolderList[] = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
 
@@ -208,23 +196,8 @@ Captured RunCaptured(const std::string& exe, const std::string& args) {
   return {run.code, run.out};
 }
 
-// The Unix path of a Windows path (Wine).
-std::string UnixPath(const std::string& path) {
-  using ToUnix = char*(CDECL*)(const wchar_t*);
-  const auto toUnix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!toUnix) return std::string();
-  const std::wstring wide(path.begin(), path.end());
-  char* unix = toUnix(wide.c_str());
-  if (!unix) return std::string();
-  std::string out = unix;
-  ::HeapFree(::GetProcessHeap(), 0, unix);
-  return out;
-}
-bool IsReparsePoint(const std::string& path) {
-  const DWORD a = ::GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
-}
+using rmtest::IsReparsePoint;
+using rmtest::UnixPath;
 // A link at `link` to the folder `target`. Wine's CreateSymbolicLink makes
 // nothing and it makes no junctions, but it shows a Unix symbolic link to a
 // folder as a reparse point: that is made with the Unix tool.
