@@ -16,7 +16,7 @@
 #include "common/win/OwningWrappers.h"
 #include "tests/bench/noop/NoopBridge.h"
 #include "tests/system/bridge/BridgeHarness.h"
-#include "tests/windows/fwsim/WmiClient.h"
+#include "tests/support/WmiClient.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 #include "tray/core/Startup.h"
 
 namespace {

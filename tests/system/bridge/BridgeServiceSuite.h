@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/system/bridge/BridgeHarness.h"
-#include "tests/windows/fwsim/WmiClient.h"
+#include "tests/support/WmiClient.h"
 
 namespace bridgetest {
 

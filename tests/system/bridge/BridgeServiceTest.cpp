@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "tests/system/bridge/BridgeServiceSuite.h"
-#include "tests/windows/fwsim/WmiClient.h"
+#include "tests/support/WmiClient.h"
 
 namespace bridgetest {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "tests/support/Files.h"
 #include "tests/system/bridge/BridgeHarness.h"
-#include "tests/windows/fwsim/WmiClient.h"
+#include "tests/support/WmiClient.h"
 
 namespace bridgetest {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <sddl.h>
 
-#include "tests/windows/fwsim/WmiClient.h"
+#include "tests/support/WmiClient.h"
 
 namespace bridgetest {
 namespace {

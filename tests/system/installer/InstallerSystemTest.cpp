@@ -31,7 +31,7 @@
 #include "tests/support/ResourceIds.h"
 #include "tests/system/panel/PanelDriver.h"
 #include "tests/system/tray/NotifyArea.h"
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 #include "vtqwmi.h"
 
 namespace installertest {

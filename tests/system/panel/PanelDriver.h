@@ -16,7 +16,7 @@
 
 #include "tests/system/tray/PropertiesDriver.h"
 #include "tests/system/tray/ScreenPixels.h"
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 
 namespace paneltest {
 

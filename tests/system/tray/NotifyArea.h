@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "tests/system/tray/ScreenPixels.h"
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 
 namespace traytest {
 

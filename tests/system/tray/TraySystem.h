@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 
 namespace traytest {
 

@@ -9,7 +9,7 @@
 
 #include "bridge/wmi/WmiConnection.h"
 #include "bridge/relay/EventRelay.h"
-#include "tests/windows/fwsim/WmiClient.h"
+#include "tests/support/WmiClient.h"
 
 namespace vtq {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "bridge/wmi/WmiConnection.h"
 #include "common/win/UnknownBase.h"
-#include "tests/windows/fwsim/WmiClient.h"
+#include "tests/support/WmiClient.h"
 
 namespace vtq {
 namespace {

@@ -1,7 +1,7 @@
 // The simulated notebook through an ordinary WMI client: the locator comes
 // from CoCreateInstance(CLSID_WbemLocator) as in the deliverables, and the
 // machine's state is driven only through the tool fwsim.exe.
-#include "tests/windows/fwsim/WmiClient.h"
+#include "tests/support/WmiClient.h"
 
 #include "fwsim/model/Firmware.h"
 #include "fwsim/wmi/BiosRequest.h"

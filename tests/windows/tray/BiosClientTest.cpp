@@ -6,7 +6,7 @@
 #include <array>
 #include <thread>
 
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 #include "common/RadioFlags.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "tests/support/Registry.h"
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "common/ui/ResourceString.h"
 #include "tests/support/ResourceIds.h"
 #include "tests/system/tray/ScreenPixels.h"
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 #include "tray/res/resource.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/support/ResourceIds.h"
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 
 namespace {
 

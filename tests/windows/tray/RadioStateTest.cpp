@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/MessageNames.h"
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 
 namespace {
 

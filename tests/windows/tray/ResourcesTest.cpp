@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 #include "tray/res/resource.h"
 #include "tray/windows/Notices.h"
 

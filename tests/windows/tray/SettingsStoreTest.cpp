@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/support/ResourceIds.h"
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/TrayMachine.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "tests/system/bridge/BridgeHarness.h"
-#include "tests/windows/fwsim/WmiClient.h"
-#include "tests/windows/tray/TraySupport.h"
+#include "tests/support/WmiClient.h"
+#include "tests/support/TrayMachine.h"
 
 namespace relaytest {
 

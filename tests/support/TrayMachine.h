@@ -1,7 +1,6 @@
-// Test support for the tray program's Wine tests: the settings key, the
-// machine profile of a test and a test on the stand-in's machine. What the
-// Windows and system tests share (launcher, wait, registry, the stand-in's
-// tool, paths, windows) is in tests/support/.
+// The tray program's machine for the Windows and system tests: its settings
+// key, the simulated notebook's profile for a test, a test on the stand-in's
+// machine and the name of the user the tests run as.
 #pragma once
 
 #include <windows.h>
