@@ -116,16 +116,19 @@ function(rm_unit_test name)
 endfunction()
 
 # rm_wine_test(name SOURCES... LIBS libs... [KIND windows|system] [TIMEOUT s]
-#              [ENVIRONMENT VAR=value...]):
+#              [ENVIRONMENT VAR=value...] [SUITES suite...]):
 # a Windows GoogleTest program run under wine64, 180 s per test unless told;
 # ENVIRONMENT reaches Wine (LC_ALL sets the program's ANSI code page).
+# Each test runs in a process of its own, except those of the SUITES: each
+# of these is one test, KIND.SUITE, whose tests run in one process, so that
+# what its SetUpTestSuite starts (one rmtray for the suite) serves them all.
 # All Wine tests of a build tree share one prefix (its registry, named
 # objects and desktop), so they never run at the same time.
 function(rm_wine_test name)
   if(NOT (WIN32 AND RM_WINE_TESTS))
     return()
   endif()
-  cmake_parse_arguments(T "" "KIND;TIMEOUT" "LIBS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "" "KIND;TIMEOUT" "LIBS;ENVIRONMENT;SUITES" ${ARGN})
   if(NOT T_KIND)
     set(T_KIND windows)
   endif()
@@ -141,8 +144,18 @@ function(rm_wine_test name)
   if(T_ENVIRONMENT)
     list(APPEND properties ENVIRONMENT "${T_ENVIRONMENT}")
   endif()
+  set(filter "*")
+  if(T_SUITES)
+    list(TRANSFORM T_SUITES APPEND ".*" OUTPUT_VARIABLE whole)
+    list(JOIN whole ":" whole)
+    set(filter "-${whole}")
+  endif()
   gtest_discover_tests(${name} TEST_PREFIX "${T_KIND}." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    PROPERTIES ${properties})
+    TEST_FILTER "${filter}" PROPERTIES ${properties})
+  foreach(suite IN LISTS T_SUITES)
+    add_test(NAME ${T_KIND}.${suite} COMMAND ${name} --gtest_filter=${suite}.*)
+    set_tests_properties(${T_KIND}.${suite} PROPERTIES ${properties})
+  endforeach()
   add_dependencies(${name} rm_wine_payload)
 endfunction()
 

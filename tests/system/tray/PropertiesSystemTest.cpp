@@ -37,17 +37,16 @@ class PropertiesSystem : public TrayIconSystem {
     return WaitForPropertiesWindow(tray_.id());
   }
   int PropertiesWindows() const { return CountProcessWindows(tray_.id(), "#32770", kPropertiesTitle); }
-
-  static void DeleteSettingValue(const char* name) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, rm::kSettingsKeyPath, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-    ::RegDeleteValueA(key, name);
-    ::RegCloseKey(key);
-  }
 };
 
-TEST_F(PropertiesSystem, OpensOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWhatChanged) {
-  StartAndWaitForIcon();
+void DeleteSettingValue(const char* name) {
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, rm::kSettingsKeyPath, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  ::RegDeleteValueA(key, name);
+  ::RegCloseKey(key);
+}
+
+TEST_F(RunningTray, PropertiesOpenOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWhatChanged) {
   ChooseFromMenu(1);  // "Open Radio Minder"
   HWND props = WaitForPropertiesWindow(tray_.id());
   ASSERT_NE(props, nullptr);
@@ -58,22 +57,16 @@ TEST_F(PropertiesSystem, OpensOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWh
   EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(props, kOk)));
   EXPECT_EQ(TextOf(::GetDlgItem(props, kSecond)), L"Close");
   EXPECT_EQ(TextOf(::GetDlgItem(props, kHelp)), L"Help");
-  // Both radios on, the firmware group shown (layout 206); the radios
-  // switch one by one here, so the row buttons show and 1023 does not.
-  EXPECT_EQ(ControlText(props, IDC_ST_GROUP_PANEL), L"System Status");
-  EXPECT_EQ(ControlText(props, IDC_ST_GROUP_DEVICES), L"Device Status");
+  // The stand-in's word as the page shows it (each layout's texts, colours
+  // and states: StatusPageTest.cpp): both radios on, the firmware group
+  // shown (layout 206); the radios switch one by one here, so the row
+  // buttons show and 1023 does not.
   EXPECT_EQ(ControlText(props, IDC_ST_SUMMARY_STATE), L"On");
-  EXPECT_EQ(ControlText(props, IDC_ST_SUMMARY_REASON), L"");
-  EXPECT_EQ(ControlText(props, IDC_ST_WLAN_LABEL), L"Wireless LAN");
-  EXPECT_EQ(ControlText(props, IDC_ST_BT_LABEL), L"Bluetooth\u00AE");
   EXPECT_EQ(ControlText(props, IDC_ST_WLAN_STATE), L"On");
   EXPECT_EQ(ControlText(props, IDC_ST_BT_STATE), L"On");
-  EXPECT_EQ(ControlText(props, IDC_ST_WLAN_BUTTON), L"Turn Off");
-  EXPECT_EQ(ControlText(props, IDC_ST_BT_BUTTON), L"Turn Off");
   EXPECT_TRUE(ControlVisible(props, IDC_ST_WLAN_BUTTON));
+  EXPECT_TRUE(ControlVisible(props, IDC_ST_BT_BUTTON));
   EXPECT_FALSE(ControlVisible(props, IDC_ST_BOTH_BUTTON));
-  EXPECT_EQ(ControlText(props, IDC_ST_GROUP_BIOS), L"Current Computer Setup (BIOS) Settings");
-  EXPECT_EQ(ControlText(props, IDC_ST_BIOS_WLAN_LABEL), L"Wireless LAN");
   EXPECT_EQ(ControlText(props, IDC_ST_BIOS_WLAN_VALUE), L"Enabled");
   EXPECT_EQ(ControlText(props, IDC_ST_BIOS_BT_VALUE), L"Enabled");
 
@@ -88,7 +81,7 @@ TEST_F(PropertiesSystem, OpensOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWh
   ASSERT_NE(::SendMessageTimeoutA(window_, ::RegisterWindowMessageA(kOpenStatusPageMessage), 0, 0, SMTO_NORMAL,
                                   10000, &answer),
             0);
-  EXPECT_EQ(PropertiesWindows(), 1);
+  EXPECT_EQ(CountProcessWindows(tray_.id(), "#32770", kPropertiesTitle), 1);
   EXPECT_EQ(SelectedTab(props), 1);
 
   // Enter on the settings tab is OK: only the changed value is written.
@@ -115,7 +108,6 @@ TEST_F(PropertiesSystem, OpensOnceFromMenuMessageAndDoubleClickAndOkStoresOnlyWh
   ASSERT_TRUE(WaitForWindowGone(props));
   EXPECT_EQ(ReadSetting("HideBIOSSettings").AsDword(), 1u);
   EXPECT_FALSE(ReadSetting("DisableBalloons").exists);
-  EndPromptly();
 }
 
 TEST_F(PropertiesSystem, CancelAndClosesFromOutsideStoreNothingAndClearingHideShowsTheIcon) {

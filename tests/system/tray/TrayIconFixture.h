@@ -1,12 +1,14 @@
 // The fixture of the system tests of rmtray.exe's icon: the icon's images,
 // starting rmtray and waiting for its icon, its tooltip, image and balloon in
-// the notification area, its menu, and ending it.
+// the notification area, its menu, and ending it; and RunningTray, one
+// rmtray shared by the scenarios of a suite.
 #pragma once
 
 #include <chrono>
 #include <optional>
 
 #include "tests/system/tray/NotifyArea.h"
+#include "tests/system/tray/PropertiesDriver.h"
 #include "tests/system/tray/TraySystem.h"
 
 namespace traytest {
@@ -114,6 +116,68 @@ class TrayIconSystem : public traytest::TraySystem {
   Process tray_;
   HWND window_ = nullptr;
   std::optional<traytest::NotifyArea> area_;
+};
+
+// One rmtray for the scenarios of a suite that need no fresh start. The first
+// test starts it and waits for its icon, so the 5-second timer is paid once;
+// every later test finds it as a first start leaves it: the settings key with
+// five zeros (re-read at the settings message), both radios on and shown, the
+// icon visible, no properties window. After the last test command 1 ends it
+// within 5 s and takes the icon away. ctest runs such a suite in one process
+// (rm_wine_test's SUITES); a test that ended the program leaves the next one
+// a fresh start.
+class RunningTray : public TrayIconSystem {
+ protected:
+  static void TearDownTestSuite() {
+    Process tray = std::move(shared_);
+    if (!tray.Running()) return;
+    const auto start = std::chrono::steady_clock::now();
+    EndWithCommandOne(tray, sharedWindow_);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    NotifyArea area;
+    EXPECT_TRUE(area.ok() && area.WaitForNoIcon(sharedWindow_, kIconId));
+  }
+
+  void SetUp() override {
+    TrayIconSystem::SetUp();
+    if (HasFatalFailure()) return;
+    if (!shared_.Running()) {
+      StartAndWaitForIcon();
+      return;
+    }
+    tray_ = std::move(shared_);
+    window_ = sharedWindow_;
+    area_.emplace();
+    ASSERT_TRUE(area_->ok());
+    for (const char* name : {"HideSysTray", "HideBIOSSettings", "DisableBalloons", "DisableFirstBalloon",
+                             "DoNotShowNoDevDlg"}) {
+      ASSERT_TRUE(traytest::WriteSettingDword(name, 0));
+    }
+    // All off, then the settings message and all on: once the icon shows both
+    // on again, the message before the last switch has been handled.
+    ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(105, 0), 0);
+    ASSERT_TRUE(area_->WaitForIcon(
+        window_, kIconId, [](const traytest::TrayIcon& i) { return i.tip == kBothOff; }, std::chrono::seconds(10)));
+    BroadcastSettingsChanged();
+    ::PostMessageA(window_, WM_COMMAND, MAKEWPARAM(104, 0), 0);
+    ASSERT_TRUE(WaitForTip(kBothOn));
+  }
+
+  void TearDown() override {
+    if (tray_.Running()) {
+      if (const HWND props = traytest::FindProcessWindow(tray_.id(), "#32770", traytest::kPropertiesTitle)) {
+        ::PostMessageA(props, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        EXPECT_TRUE(traytest::WaitForWindowGone(props));
+      }
+      shared_ = std::move(tray_);
+      sharedWindow_ = window_;
+    }
+    TrayIconSystem::TearDown();
+  }
+
+ private:
+  static inline Process shared_;
+  static inline HWND sharedWindow_ = nullptr;
 };
 
 }  // namespace traytest

@@ -120,7 +120,8 @@ class StatusPageTest : public ::testing::Test {
 // clang-format off
 const Case kCases[] = {
     {"both on, switched together", 206, {0x03, 0x0D, 0x0D, 0},
-     {{IDC_ST_GROUP_PANEL, "System Status", kPlain}, {IDC_ST_SUMMARY_STATE, "On", kBlue},
+     {{IDC_ST_GROUP_PANEL, "System Status", kPlain}, {IDC_ST_GROUP_DEVICES, "Device Status", kPlain},
+      {IDC_ST_SUMMARY_STATE, "On", kBlue},
       {IDC_ST_SUMMARY_REASON, "", kPlain}, {IDC_ST_WLAN_LABEL, "Wireless LAN", kPlain},
       {IDC_ST_WLAN_STATE, "On", kBlue}, {IDC_ST_WLAN_BUTTON, "Turn Off", kPlain, true, false},
       {IDC_ST_BT_LABEL, "Bluetooth\u00AE", kPlain}, {IDC_ST_BT_STATE, "On", kBlue},
@@ -140,9 +141,6 @@ const Case kCases[] = {
       {IDC_ST_WLAN_STATE, "Disabled", 0}, {IDC_ST_WLAN_BUTTON, "Turn Off", kPlain, false, true},
       Absent(IDC_ST_BT_LABEL), Absent(IDC_ST_BT_BUTTON), Absent(IDC_ST_BOTH_BUTTON), Absent(IDC_ST_BIOS_BT_LABEL),
       {IDC_ST_BIOS_WLAN_VALUE, "Enabled", kBlue}, {IDC_ST_BIOS_LANSW_VALUE, "Enabled", kBlue}}},
-    {"wireless LAN off in setup, Bluetooth merely off", 206, {0x03, 0x08, 0x0C, 0},
-     {{IDC_ST_SUMMARY_STATE, "Disabled", 0}, {IDC_ST_SUMMARY_REASON, "BIOS Settings", kPlain},
-      {IDC_ST_BIOS_WLAN_VALUE, "Disabled", 0}, {IDC_ST_BIOS_BT_VALUE, "Enabled", kBlue}}},
     {"the wireless button holds both, switched one by one", 206, {0x23, 0x05, 0x05, 0},
      {{IDC_ST_SUMMARY_STATE, "Disabled", 0}, {IDC_ST_SUMMARY_REASON, "Wireless Button", kPlain},
       {IDC_ST_WLAN_STATE, "Disabled", 0}, {IDC_ST_WLAN_BUTTON, "Turn Off", kPlain, false, true},
