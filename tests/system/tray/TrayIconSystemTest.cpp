@@ -2,7 +2,8 @@
 // taskbar: its first display, tooltip, image and balloons, the menu's
 // switches through the firmware stand-in, the settings-changed message, the
 // hide command (also without the settings key), a value of the wrong type,
-// a new taskbar, stray keys, and the bridge's relay requests.
+// a new taskbar and stray keys. (The relay requests of each start and end:
+// tests/system/rmctl/RmctlSystemTest.cpp.)
 #include <chrono>
 
 #include "tests/system/bridge/BridgeHarness.h"
@@ -115,32 +116,6 @@ TEST_F(RunningTray, TheSettingsMessageTheHideCommandANewTaskbarAndStrayKeys) {
   ASSERT_TRUE(traytest::WriteSettingDword("HideSysTray", 0));
   BroadcastSettingsChanged();
   EXPECT_TRUE(WaitForTip(kBothOff));
-}
-
-// With the bridge registered, the start asks it once to relay (its answer
-// is logged by result only), and the end tells it once with 0.
-TEST_F(TrayIconSystem, TheWatcherAsksTheBridgeOnceAtTheStartAndOnceAtTheEnd) {
-  ASSERT_TRUE(bridgetest::RegisterBridgeService());
-  ASSERT_TRUE(bridgetest::SetParameter("Settings", 3));
-  ::DeleteFileA(bridgetest::LogFile().c_str());
-  auto setupLines = [] {
-    std::vector<std::string> found;
-    for (const std::string& line : bridgetest::LogLines()) {
-      if (line.find("vtqSetupWmiEvents") != std::string::npos) found.push_back(line);
-    }
-    return found;
-  };
-
-  StartAndWaitForIcon();
-  ASSERT_TRUE(traytest::WaitFor([&] { return setupLines().size() == 1; }, std::chrono::seconds(30)));
-  // The watcher runs whatever the bridge answered: a switch still shows.
-  ::SendMessageA(window_, WM_COMMAND, MAKEWPARAM(103, 0), 0);  // Bluetooth off
-  EXPECT_TRUE(WaitForTip(kWlanOnBtOff));
-  EndWithCommandOne(tray_, window_);
-  const auto lines = setupLines();
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_NE(lines[1].find("vtqSetupWmiEvents returns: 0x00000000"), std::string::npos) << lines[1];
-  bridgetest::SetParameter("Settings", 0);
 }
 
 }  // namespace
