@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include <chrono>
+#include <cstdint>
 #include <vector>
 
 #include "bridge/host/CallLog.h"
@@ -14,6 +15,7 @@
 #include "bridge/wmi/WmiConnection.h"
 #include "bridge/relay/EventRelay.h"
 #include "bridge/relay/NamedEvent.h"
+#include "common/RegistryValue.h"
 #include "common/win/OwningWrappers.h"
 
 namespace vtq {
@@ -34,15 +36,16 @@ constexpr ULONGLONG kIdleEndMs = 5000;
 constexpr UINT kIdleCheckMs = 1000;
 
 // A REG_DWORD of exactly four bytes; anything else counts as unreadable.
+// A parameter is read by the same rule as the tray program's settings: a
+// 4-byte REG_DWORD, anything else counts as unreadable.
 bool ReadDword(HKEY key, const char* name, DWORD& value) {
   DWORD type = 0;
-  DWORD data = 0;
+  BYTE data[4] = {};
   DWORD size = sizeof(data);
-  if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
-      ERROR_SUCCESS)
-    return false;
-  if (type != REG_DWORD || size != sizeof(data)) return false;
-  value = data;
+  if (::RegQueryValueExA(key, name, nullptr, &type, data, &size) != ERROR_SUCCESS) return false;
+  std::uint32_t taken = 0;
+  if (!rm::TakeDwordValue(type, data, size, &taken)) return false;
+  value = taken;
   return true;
 }
 

@@ -1,9 +1,11 @@
-// The tray program's settings as process-wide integers, and the rule by
-// which a registry value is taken. Portable: no Windows headers.
+// The tray program's settings as process-wide integers, taken from the
+// registry by the rule of common/RegistryValue.h. Portable: no Windows headers.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "common/RegistryValue.h"
 
 namespace rm {
 
@@ -33,13 +35,5 @@ struct SettingWrite {
   std::uint32_t value;
   bool operator==(const SettingWrite& o) const { return name == o.name && member == o.member && value == o.value; }
 };
-
-// The registry type a setting must have (REG_DWORD).
-inline constexpr std::uint32_t kRegTypeDword = 4;
-
-// A value is taken only when it is a REG_DWORD of exactly 4 bytes; anything
-// else (a string, a binary, a DWORD of the wrong length) counts as missing
-// and leaves *out alone. Returns whether it was taken.
-bool TakeDwordValue(std::uint32_t type, const std::uint8_t* data, std::size_t size, std::uint32_t* out);
 
 }  // namespace rm

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <utility>
 
 namespace vtq {
 namespace {
@@ -59,6 +61,22 @@ TEST(RegistrationTable, RegistrationReplacesOnlyLocalServiceOfTheAppIdKey) {
   // Every AppID entry is written under a key that registration replaces or
   // that unregistration removes.
   for (const RegistryEntry& e : AppIdEntries()) EXPECT_EQ(removed.count(e.key), 1u) << e.key;
+}
+
+TEST(RegistrationTable, TheServiceSwitchResetsBothParametersAndInstallsThreeRelayNames) {
+  const RegistrationTable t = BridgeRegistrationTable("vtqwmi");
+  ASSERT_EQ(t.parameterDefaults.size(), 2u);
+  EXPECT_STREQ(t.parameterDefaults[0].name, "MaxAllowed");
+  EXPECT_EQ(t.parameterDefaults[0].value, 0u);
+  EXPECT_STREQ(t.parameterDefaults[1].name, "Settings");
+  EXPECT_EQ(t.parameterDefaults[1].value, 0u);
+  std::set<std::pair<std::uint32_t, std::string>> relay;
+  for (const RelayEventName& r : t.relayNames) relay.insert({r.id, r.name});
+  EXPECT_EQ(relay, (std::set<std::pair<std::uint32_t, std::string>>{
+                       {1, "VtqWmiBiosDockEvent"}, {4, "VtqWmiBiosALSEvent"}, {5, "VtqWmiBiosWirelessEvent"}}));
+  ASSERT_FALSE(t.serviceValues.empty());
+  EXPECT_EQ(t.serviceValues[0].name, "LocalService");
+  EXPECT_EQ(t.serviceValues[0].text, "vtqwmi");
 }
 
 }  // namespace
