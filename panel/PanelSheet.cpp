@@ -44,7 +44,10 @@ BOOL PanelSheet::OnInitDialog() {
   ::SetWindowTextW(okButton_, LoadResourceText(instance_, IDS_PANEL_OK).c_str());
   ::SetWindowTextW(cancelButton_, LoadResourceText(instance_, IDS_PANEL_CANCEL).c_str());
   tabs_.Select(0);
-  return TRUE;
+  // The page's first control, not the tab strip, which comes first in the
+  // order of the controls.
+  tabs_.FocusFirstControl();
+  return FALSE;
 }
 
 bool PanelSheet::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {

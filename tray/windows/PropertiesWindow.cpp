@@ -67,7 +67,10 @@ BOOL PropertiesWindow::OnInitDialog() {
   ::SetWindowTextW(okButton_, LoadResourceText(instance_, IDS_BUTTON_OK).c_str());
 
   tabs_.Select(0);
-  return TRUE;
+  // The page's first control, not the tab strip, which comes first in the
+  // order of the controls.
+  tabs_.FocusFirstControl();
+  return FALSE;
 }
 
 bool PropertiesWindow::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, INT_PTR* /*result*/) {
