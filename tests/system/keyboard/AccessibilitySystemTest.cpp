@@ -62,13 +62,35 @@ std::vector<Read> ReadAll(HWND root) {
   return all;
 }
 
-void Print(const char* what, const std::vector<Read>& all) {
-  for (const Read& r : all) {
-    std::printf("%s: id %d class %s%s: %s role %ld name \"%ls\"\n", what, r.id, r.cls.c_str(),
-                r.visible ? "" : " (hidden)", r.answered ? "answered" : "NOT ANSWERED", r.role, r.name.c_str());
-  }
-}
+// Roles: 10 client (the generic object), 20 grouping, 40 graphic, 41 static
+// text, 43 push button, 44 check box, 60 page tab list.
+struct Expected {
+  int id;
+  const wchar_t* name;
+  long role;  // the role of the control's kind
+};
 
+// The visible controls with an id, in order: the names literally, and the
+// role either that of the control's kind or 10, the generic client object
+// that is all Wine's accessibility layer makes of these classes (printed).
+void ExpectRead(const char* what, HWND root, const Expected* expected, size_t n) {
+  std::vector<Read> seen;
+  for (const Read& r : ReadAll(root)) {
+    if (r.visible && r.id != 0) seen.push_back(r);
+  }
+  ASSERT_EQ(seen.size(), n) << what;
+  int generic = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const Read& r = seen[i];
+    EXPECT_EQ(r.id, expected[i].id) << what << " #" << i;
+    EXPECT_TRUE(r.answered) << what << " " << r.id;
+    EXPECT_EQ(r.name, expected[i].name) << what << " " << r.id;
+    EXPECT_TRUE(r.role == expected[i].role || r.role == 10) << what << " " << r.id << " role " << r.role;
+    if (r.role != expected[i].role) ++generic;
+  }
+  std::printf("%s: %zu controls named; %d with the generic client role 10 instead of their kind's\n", what, n,
+              generic);
+}
 class Accessibility : public KeyboardWindows {
  protected:
   void SetUp() override {
@@ -81,24 +103,76 @@ class Accessibility : public KeyboardWindows {
   }
 };
 
-TEST_F(Accessibility, ProbeProperties) {
+// Both radios, the firmware group shown. The tab strip is named by its
+// selected tab; each state word (On, Enabled) comes right after the label
+// of its row.
+TEST_F(Accessibility, PropertiesWindowOnBothTabs) {
   StartTray();
   HWND props = OpenProperties();
   ASSERT_NE(props, nullptr);
-  Print("status", ReadAll(props));
+  const Expected status[] = {
+      {1006, L"Wireless Status", 60},
+      {1007, L"System Status", 20},
+      {1022, L"", 40},
+      {1024, L"On", 41},
+      {1025, L"", 41},
+      {1008, L"Device Status", 20},
+      {1010, L"Wireless LAN", 41},
+      {1014, L"On", 41},
+      {1012, L"Turn Off", 43},
+      {1011, L"Bluetooth\u00AE", 41},
+      {1015, L"On", 41},
+      {1013, L"Turn Off", 43},
+      {1009, L"Current Computer Setup (BIOS) Settings", 20},
+      {1016, L"Wireless LAN", 41},
+      {1019, L"Enabled", 41},
+      {1017, L"Bluetooth\u00AE", 41},
+      {1020, L"Enabled", 41},
+      {1018, L"LAN - WLAN Switching", 41},
+      {1021, L"Enabled", 41},
+      {9, L"Help", 43},
+      {2, L"Close", 43},
+  };
+  ExpectRead("status tab", props, status, sizeof status / sizeof status[0]);
+
   ASSERT_TRUE(rmtest::Chord(props, VK_TAB, rmtest::kCtrl));
   ASSERT_TRUE(WaitFor([&] { return rmtest::FocusedId(props) == 1002; }, std::chrono::seconds(5)));
-  Print("settings", ReadAll(props));
+  const Expected settings[] = {
+      {1006, L"Properties", 60},
+      {1000, L"Application Settings", 20},
+      {1002, L"Hide Status Tray Icon", 44},
+      {1003, L"Hide BIOS Settings Information", 44},
+      {1001, L"Information Bubble Settings", 20},
+      {1004, L"Disable Status Change Balloons", 44},
+      {1005, L"Disable Initial Status Balloon", 44},
+      {9, L"Help", 43},
+      {1, L"OK", 43},
+      {2, L"Cancel", 43},
+  };
+  ExpectRead("settings tab", props, settings, sizeof settings / sizeof settings[0]);
   ::PostMessageA(props, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindow(props); }, std::chrono::seconds(10)));
 }
 
-TEST_F(Accessibility, ProbeApplet) {
+TEST_F(Accessibility, AppletSheet) {
   Process host = OpenApplet();
+  ASSERT_TRUE(host);
   HWND sheet = WaitForSheet(host);
   ASSERT_NE(sheet, nullptr);
-  Print("applet", ReadAll(sheet));
+  const Expected controls[] = {
+      {1007, L"Properties", 60},
+      {1001, L"Application Settings", 20},
+      {1003, L"Hide Status Tray Icon", 44},
+      {1004, L"Hide BIOS Settings Information", 44},
+      {1002, L"Information Bubble Settings", 20},
+      {1005, L"Disable Status Change Balloons", 44},
+      {1006, L"Disable Initial Status Balloon", 44},
+      {1, L"OK", 43},
+      {2, L"Cancel", 43},
+  };
+  ExpectRead("applet", sheet, controls, sizeof controls / sizeof controls[0]);
   ::PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
-  host.Wait(std::chrono::seconds(15));
+  EXPECT_EQ(host.Wait(std::chrono::seconds(15)), 0);
 }
 
 }  // namespace
