@@ -128,11 +128,20 @@ void PageTabHost::FocusFirstControl() {
         (::GetWindowLongPtrA(first, GWL_STYLE) & WS_TABSTOP))
       target = first;
   }
-  // Through the dialog manager, so that the default button follows.
-  if (dialog_) {
-    ::SendMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
-  } else {
+  if (!dialog_) {
     ::SetFocus(target);
+    return;
+  }
+  // Through the dialog manager, which remembers the focus across
+  // activations, but the window's default button stays the default: a
+  // push button the focus is put on does not take Enter over until the
+  // user moves there.
+  const LRESULT defaultId = ::SendMessageA(dialog_, DM_GETDEFID, 0, 0);
+  ::SendMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+  if (HIWORD(defaultId) == DC_HASDEFID && ::GetDlgCtrlID(target) != LOWORD(defaultId) &&
+      (::SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
+    ::SendMessageA(target, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    ::SendMessageA(dialog_, DM_SETDEFID, LOWORD(defaultId), 0);
   }
 }
 

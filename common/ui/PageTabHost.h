@@ -41,8 +41,8 @@ class PageTabHost : public Subclass {
   // Shows the page of the tab control's current selection.
   void SwitchToSelection();
   // Gives the focus to the first enabled tab stop of the visible page, or
-  // to the tab control when the page has none; for WM_INITDIALOG, which
-  // then returns FALSE.
+  // to the tab control when the page has none, and leaves Enter to the
+  // window's default button; for WM_INITDIALOG, which then returns FALSE.
   void FocusFirstControl();
 
   HWND Container() const { return container_; }
