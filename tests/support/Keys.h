@@ -60,13 +60,4 @@ inline bool Chord(HWND window, WORD key, unsigned modifiers = kNoModifier) {
   return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-// A key posted to the focused control of `root`'s thread (or to `root`),
-// for keys without modifiers into a window that need not be in front.
-inline void PostKeyToFocus(HWND root, WPARAM key) {
-  HWND target = FocusOf(root);
-  if (!target || (target != root && !::IsChild(root, target))) target = root;
-  ::PostMessageA(target, WM_KEYDOWN, key, 1);
-  ::PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-}
-
 }  // namespace rmtest
