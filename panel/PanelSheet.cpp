@@ -1,6 +1,7 @@
 #include "panel/PanelSheet.h"
 
 #include "common/MessageNames.h"
+#include "common/ui/AccessibleControls.h"
 #include "common/ui/ResourceString.h"
 #include "panel/res/resource.h"
 
@@ -30,7 +31,14 @@ PanelSettingsPage::PanelSettingsPage(HINSTANCE instance, const Settings& setting
 PanelSheet::PanelSheet(HINSTANCE instance, Settings& settings)
     : instance_(instance), settings_(settings), page_(instance, settings) {}
 
-INT_PTR PanelSheet::Run(HWND owner) { return RunModal(instance_, IDD_PANEL_SHEET, owner); }
+INT_PTR PanelSheet::Run(HWND owner) {
+  // The controls' accessible objects go to screen readers through COM; a
+  // host thread already in another apartment keeps it.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const INT_PTR result = RunModal(instance_, IDD_PANEL_SHEET, owner);
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return result;
+}
 
 BOOL PanelSheet::OnInitDialog() {
   propsChangedMessage_ = ::RegisterWindowMessageA(kMsgPropsChanged);
@@ -43,8 +51,12 @@ BOOL PanelSheet::OnInitDialog() {
   tabs_.AddPage(pageWindow, 0, LoadResourceText(instance_, IDS_PANEL_TAB_PROPERTIES).c_str());
   ::SetWindowTextW(okButton_, LoadResourceText(instance_, IDS_PANEL_OK).c_str());
   ::SetWindowTextW(cancelButton_, LoadResourceText(instance_, IDS_PANEL_CANCEL).c_str());
+  GiveAccessibleRoles(hwnd());
   tabs_.Select(0);
-  return TRUE;
+  // The page's first control, not the tab strip, which comes first in the
+  // order of the controls.
+  tabs_.FocusFirstControl();
+  return FALSE;
 }
 
 bool PanelSheet::OnCommand(WORD id, WORD /*code*/, HWND /*control*/) {

@@ -15,6 +15,10 @@ namespace rm {
 
 // The icon's identifier in the notification area (the menu's number too).
 inline constexpr UINT kTrayIconId = 201;
+// The notify protocol the icon speaks: it is added without NIM_SETVERSION,
+// so the callback carries the identifier in wParam and the event in lParam
+// (TrayRules' DecodeIconCallback).
+inline constexpr unsigned kNotifyIconVersion = 0;
 
 class ShellNotifyIcon : public IconShell {
  public:

@@ -5,6 +5,16 @@
 namespace rm {
 namespace {
 
+// The window messages and notify events an icon's callback carries.
+constexpr unsigned kWmContextMenu = 0x007B;
+constexpr unsigned kWmLButtonDblClk = 0x0203;
+constexpr unsigned kWmRButtonUp = 0x0205;
+constexpr unsigned kNinKeySelect = 0x0401;  // NIN_SELECT (WM_USER) | NINF_KEY
+constexpr unsigned kVersion3 = 3;           // NOTIFYICON_VERSION
+constexpr unsigned kVersion4 = 4;           // NOTIFYICON_VERSION_4
+
+int SignedWord(std::uintptr_t value) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF)); }
+
 void AppendAllRadiosItems(std::vector<TrayMenuItem>& items, const RadioFlags& f, bool wlanGrayed,
                           bool bluetoothGrayed) {
   TrayMenuItem on{IDM_ALL_ON, IDS_MENU_ALL_ON, wlanGrayed && bluetoothGrayed};
@@ -73,6 +83,31 @@ std::vector<TrayMenuItem> TrayMenuItems(const RadioFlags& f) {
   }
   if (f.hasWlan && f.hasBluetooth) AppendAllRadiosItems(items, f, wlanGrayed, bluetoothGrayed);
   return items;
+}
+
+IconCallback DecodeIconCallback(unsigned version, std::uintptr_t wParam, std::uintptr_t lParam) {
+  IconCallback c;
+  if (version >= kVersion4) {
+    c.event = static_cast<unsigned>(lParam & 0xFFFF);
+    c.iconId = static_cast<unsigned>((lParam >> 16) & 0xFFFF);
+    c.hasAnchor = true;
+    c.x = SignedWord(wParam);
+    c.y = SignedWord(wParam >> 16);
+  } else {
+    c.iconId = static_cast<unsigned>(wParam);
+    c.event = static_cast<unsigned>(lParam);
+  }
+  return c;
+}
+
+IconAction IconEventAction(unsigned version, unsigned event) {
+  switch (event) {
+    case kWmRButtonUp: return version >= kVersion3 ? IconAction::kNone : IconAction::kMenu;
+    case kWmContextMenu:
+    case kNinKeySelect: return IconAction::kMenu;
+    case kWmLButtonDblClk: return IconAction::kDefaultCommand;
+    default: return IconAction::kNone;
+  }
 }
 
 }  // namespace rm

@@ -1,5 +1,8 @@
 #include "tray/core/TrayWindow.h"
 
+#include <shellapi.h>
+
+#include <cstdint>
 #include <memory>
 
 #include "common/MessageNames.h"
@@ -69,7 +72,7 @@ bool TrayWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* resu
   } else if (msgTaskbarCreated_ && msg == msgTaskbarCreated_) {
     icon_.OnTaskbarCreated(AppSettings().hideSysTray != 0);
   } else if (msgTrayIcon_ && msg == msgTrayIcon_) {
-    OnIconMouse(wParam, lParam);
+    OnIconCallback(wParam, lParam);
   } else if (msg == WM_DESTROY) {
     // The icon goes with its window.
     icon_.Delete();
@@ -129,13 +132,54 @@ void TrayWindow::OnSettingsChanged() {
   }
 }
 
-void TrayWindow::OnIconMouse(WPARAM id, LPARAM mouseMessage) {
-  if (id != kTrayIconId) return;
-  if (mouseMessage == WM_RBUTTONUP) ShowMenu();
-  if (mouseMessage == WM_LBUTTONDBLCLK) RunDefaultCommand();
+void TrayWindow::OnIconCallback(WPARAM wParam, LPARAM lParam) {
+  static_assert(WM_CONTEXTMENU == 0x7B && WM_RBUTTONUP == 0x205 && WM_LBUTTONDBLCLK == 0x203 &&
+                    NIN_KEYSELECT == 0x401,
+                "the numbers TrayRules decodes");
+  const IconCallback callback =
+      DecodeIconCallback(kNotifyIconVersion, static_cast<std::uintptr_t>(wParam), static_cast<std::uintptr_t>(lParam));
+  if (callback.iconId != kTrayIconId) return;
+  switch (IconEventAction(kNotifyIconVersion, callback.event)) {
+    case IconAction::kMenu: {
+      POINT at = {callback.x, callback.y};
+      if (callback.event == WM_RBUTTONUP) {
+        ::GetCursorPos(&at);
+      } else {
+        at = KeyboardMenuPoint(callback.hasAnchor, at);
+      }
+      ShowMenu(at);
+      break;
+    }
+    case IconAction::kDefaultCommand: RunDefaultCommand(); break;
+    case IconAction::kNone: break;
+  }
 }
 
-void TrayWindow::ShowMenu() {
+POINT TrayWindow::KeyboardMenuPoint(bool hasAnchor, POINT anchor) const {
+  if (hasAnchor) return anchor;
+  POINT at = {};
+  NOTIFYICONIDENTIFIER icon = {};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = hwnd();
+  icon.uID = kTrayIconId;
+  RECT place = {};
+  // Looked up, not imported: a shell without it still starts the program.
+  using GetRect = HRESULT(WINAPI*)(const NOTIFYICONIDENTIFIER*, RECT*);
+  const HMODULE shell = ::GetModuleHandleA("shell32.dll");
+  const auto getRect =
+      shell ? reinterpret_cast<GetRect>(reinterpret_cast<void*>(::GetProcAddress(shell, "Shell_NotifyIconGetRect")))
+            : nullptr;
+  if (getRect && SUCCEEDED(getRect(&icon, &place)) && place.right > place.left) {
+    at.x = place.left + (place.right - place.left) / 2;
+    at.y = place.top + (place.bottom - place.top) / 2;
+    return at;
+  }
+  ::GetCursorPos(&at);
+  return at;
+}
+
+void TrayWindow::ShowMenu(POINT at) {
+  if (menuShown_) return;
   const UniqueMenu menu(::LoadMenuA(Module().Instance(), MAKEINTRESOURCEA(IDR_TRAYMENU)));
   const HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
   if (!popup) return;
@@ -145,13 +189,13 @@ void TrayWindow::ShowMenu() {
     ::AppendMenuW(popup, MF_STRING | (item.grayed ? MF_GRAYED : MF_ENABLED), item.id,
                   Utf16(texts_.Text(item.textId)).c_str());
   }
-  POINT cursor = {};
-  ::GetCursorPos(&cursor);
   // The menu closes when the user clicks elsewhere only when its owner is
   // the foreground window.
   ::SetForegroundWindow(hwnd());
   ::SetMenuDefaultItem(popup, 0, TRUE);
-  ::TrackPopupMenu(popup, TPM_CENTERALIGN, cursor.x, cursor.y, 0, hwnd(), nullptr);
+  menuShown_ = true;
+  ::TrackPopupMenu(popup, TPM_CENTERALIGN, at.x, at.y, 0, hwnd(), nullptr);
+  menuShown_ = false;
   ::PostMessageA(hwnd(), WM_NULL, 0, 0);
 }
 

@@ -52,8 +52,13 @@ class TrayWindow : public Dialog, public MessageFilter {
   void FirstDisplay(UINT_PTR timerId);
   void UpdateDisplay();
   void OnSettingsChanged();
-  void OnIconMouse(WPARAM id, LPARAM mouseMessage);
-  void ShowMenu();
+  // The icon's callback: a click, a double click or the keyboard.
+  void OnIconCallback(WPARAM wParam, LPARAM lParam);
+  // The menu at `at`, in screen coordinates.
+  void ShowMenu(POINT at);
+  // Where a menu the keyboard opened goes: the anchor the shell gave, else
+  // the icon's place, else the cursor.
+  POINT KeyboardMenuPoint(bool hasAnchor, POINT anchor) const;
   void RunDefaultCommand();
   void OpenPropertiesWindow();
   void ClosePropertiesWindow();
@@ -69,6 +74,7 @@ class TrayWindow : public Dialog, public MessageFilter {
   TrayIcon icon_;
   bool watcherStarted_ = false;
   bool inLoop_ = false;
+  bool menuShown_ = false;  // the shell may repeat a keyboard selection while the menu runs
   UINT msgOpenStatusPage_ = 0;
   UINT msgPropsChanged_ = 0;
   // The open properties window; null when none.

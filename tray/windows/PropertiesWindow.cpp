@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "common/ui/AccessibleControls.h"
 #include "tray/res/resource.h"
 #include "tray/windows/Notices.h"
 
@@ -66,8 +67,12 @@ BOOL PropertiesWindow::OnInitDialog() {
   ::SetWindowTextW(helpButton_, LoadResourceText(instance_, IDS_BUTTON_HELP).c_str());
   ::SetWindowTextW(okButton_, LoadResourceText(instance_, IDS_BUTTON_OK).c_str());
 
+  GiveAccessibleRoles(hwnd());
   tabs_.Select(0);
-  return TRUE;
+  // The page's first control, not the tab strip, which comes first in the
+  // order of the controls.
+  tabs_.FocusFirstControl();
+  return FALSE;
 }
 
 bool PropertiesWindow::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, INT_PTR* /*result*/) {

@@ -79,6 +79,63 @@ TEST(TrayMenu, ItemsTextsAndGreying) {
   }
 }
 
+// The icon's callback in the notify protocol the icon is added with (0)
+// and in version 4, then what each event does. Events: 0x205 the right
+// button's release, 0x7B the context menu, 0x401 the keyboard's selection
+// (Enter or Space on the focused icon), 0x400 a selection by the mouse,
+// 0x203 the left double click, 0x202 the left release.
+TEST(TrayIconCallback, DecodedAndTurnedIntoTheMenuOrTheDefaultItem) {
+  struct Decode {
+    unsigned version;
+    std::uintptr_t wParam, lParam;
+    unsigned id, event;
+    bool anchor;
+    int x, y;
+  } const decodes[] = {
+      {0, 201, 0x205, 201, 0x205, false, 0, 0},
+      {0, 201, 0x401, 201, 0x401, false, 0, 0},
+      {3, 201, 0x7B, 201, 0x7B, false, 0, 0},
+      // Version 4: event and id in lParam, the anchor in wParam; negative
+      // coordinates on a monitor left of or above the primary one.
+      {4, 0x01F403E8, 0x00C9007B, 201, 0x7B, true, 1000, 500},
+      {4, 0xFFFEFFFF, 0x00C90401, 201, 0x401, true, -1, -2},
+      {4, 0x00007FFF, 0x00CA0205, 202, 0x205, true, 32767, 0},
+  };
+  for (const Decode& d : decodes) {
+    const IconCallback c = DecodeIconCallback(d.version, d.wParam, d.lParam);
+    EXPECT_EQ(c.iconId, d.id) << d.version << " " << std::hex << d.lParam;
+    EXPECT_EQ(c.event, d.event) << d.version << " " << std::hex << d.lParam;
+    EXPECT_EQ(c.hasAnchor, d.anchor) << d.version << " " << std::hex << d.lParam;
+    EXPECT_EQ(c.x, d.x) << d.version << " " << std::hex << d.wParam;
+    EXPECT_EQ(c.y, d.y) << d.version << " " << std::hex << d.wParam;
+  }
+
+  struct Act {
+    unsigned version, event;
+    IconAction action;
+  } const acts[] = {
+      {0, 0x205, IconAction::kMenu},
+      {0, 0x7B, IconAction::kMenu},
+      {0, 0x401, IconAction::kMenu},
+      {0, 0x203, IconAction::kDefaultCommand},
+      {0, 0x400, IconAction::kNone},
+      {0, 0x202, IconAction::kNone},
+      {0, 0x204, IconAction::kNone},
+      // From version 3 on the release is followed by 0x7B: one menu.
+      {2, 0x205, IconAction::kMenu},
+      {3, 0x205, IconAction::kNone},
+      {4, 0x205, IconAction::kNone},
+      {3, 0x7B, IconAction::kMenu},
+      {4, 0x401, IconAction::kMenu},
+      {4, 0x203, IconAction::kDefaultCommand},
+      {4, 0x400, IconAction::kNone},
+  };
+  for (const Act& a : acts) {
+    EXPECT_EQ(static_cast<int>(IconEventAction(a.version, a.event)), static_cast<int>(a.action))
+        << a.version << " " << std::hex << a.event;
+  }
+}
+
 TEST(ReasonTexts, StringsOneFiftyEightToOneSixtyOne) {
   // Strings 158 to 161 of the string table; none for a radio that is on.
   EXPECT_EQ(OffReasonTextId(OffReason::BiosSettings), 158u);
