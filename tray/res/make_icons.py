@@ -4,12 +4,16 @@
 radio_on.ico  (resource 203): an antenna mast sending blue waves.
 radio_off.ico (resource 202): the same mast in grey with faint grey waves: no
                               radio is on.
-Each file holds 16, 20, 24, 32 and 48 pixel images in 32-bit colour with an
+Each file holds 16, 20, 24, 28, 32, 40, 48, 64 and 96 pixel images (the small
+icon and the status picture from 100 % to 200 %) in 32-bit colour with an
 alpha channel: BMP-style entries with an AND mask up to 24 pixels,
 PNG-compressed entries (Windows Vista and later) from 32 pixels, which keeps
 the programs small. Shapes are drawn from
 distance functions with 4x4 supersampling; stroke widths never go below about
-1.4 pixels so the small sizes stay crisp.
+1.4 pixels so the small sizes stay crisp. Every shape sits on a light halo
+about a pixel wide, so that the dark mast shows on a black (high-contrast)
+taskbar too; on a light one the halo vanishes and the blue and grey parts
+show as they are.
 
 Usage: make_icons.py OUTPUT_DIR
 """
@@ -18,7 +22,7 @@ import struct
 import sys
 import zlib
 
-SIZES = (16, 20, 24, 32, 48)
+SIZES = (16, 20, 24, 28, 32, 40, 48, 64, 96)
 SS = 4  # supersampling per axis
 
 MAST = (48, 48, 52, 255)
@@ -26,6 +30,7 @@ MAST_OFF = (110, 110, 116, 255)
 WAVE = (20, 110, 225, 255)
 DOT_ON = (20, 110, 225, 255)
 WAVE_OFF = (150, 150, 156, 130)
+HALO = (255, 255, 255, 190)
 
 
 def seg_dist(px, py, ax, ay, bx, by):
@@ -73,10 +78,20 @@ def shapes(on, size):
     return out
 
 
+def with_halo(layers, size):
+    """The layers on their halo: each shape widened by about a pixel in HALO,
+    all halos below all shapes."""
+    grow = max(1.0 / size, 0.03)
+    halos = [(dist, half + grow, HALO) for dist, half, _ in layers]
+    return halos + layers
+
+
 def render(on, size, layers=None):
-    """The image at `size` pixels: the mast (on or off), or the given layers."""
+    """The image at `size` pixels: the mast (on or off), or the given layers,
+    on their halo."""
     if layers is None:
         layers = shapes(on, size)
+    layers = with_halo(layers, size)
     pixels = []
     for j in range(size):
         row = []
