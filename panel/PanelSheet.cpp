@@ -1,6 +1,7 @@
 #include "panel/PanelSheet.h"
 
 #include "common/MessageNames.h"
+#include "common/ui/DisplayMetrics.h"
 #include "common/ui/ResourceString.h"
 #include "panel/res/resource.h"
 
@@ -30,7 +31,17 @@ PanelSettingsPage::PanelSettingsPage(HINSTANCE instance, const Settings& setting
 PanelSheet::PanelSheet(HINSTANCE instance, Settings& settings)
     : instance_(instance), settings_(settings), page_(instance, settings) {}
 
-INT_PTR PanelSheet::Run(HWND owner) { return RunModal(instance_, IDD_PANEL_SHEET, owner); }
+// The sheet is per-monitor (v2) aware whatever the Control Panel host is:
+// the awareness of the thread that creates a window decides.
+INT_PTR PanelSheet::Run(HWND owner) {
+  const PerMonitorWindows perMonitor;
+  return RunModal(instance_, IDD_PANEL_SHEET, owner);
+}
+
+bool PanelSheet::OnMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/, INT_PTR* /*result*/) {
+  FollowDisplayChange(hwnd(), msg, wParam, icons_);
+  return false;
+}
 
 BOOL PanelSheet::OnInitDialog() {
   propsChangedMessage_ = ::RegisterWindowMessageA(kMsgPropsChanged);

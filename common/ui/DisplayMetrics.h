@@ -13,6 +13,10 @@
 
 namespace rm {
 
+// WM_DPICHANGED_AFTERPARENT (Windows 10 1703), which a per-monitor v2
+// window's children get after the window's own WM_DPICHANGED.
+inline constexpr UINT kWmDpiChangedAfterParent = 0x02E3;
+
 // The DPI `window` is drawn at: its monitor's under per-monitor awareness,
 // the system's otherwise.
 int WindowDpi(HWND window);
