@@ -6,14 +6,14 @@ radio_off.ico (resource 202): the same mast in grey with faint grey waves: no
                               radio is on.
 Each file holds 16, 20, 24, 28, 32, 40, 48, 64 and 96 pixel images (the small
 icon and the status picture from 100 % to 200 %) in 32-bit colour with an
-alpha channel: a BMP-style entry with an AND mask at 16 pixels, the size
-every Windows reads, and PNG-compressed entries (Windows Vista and later)
-from 20 pixels, which keeps the programs small. Shapes are drawn from
+alpha channel, each PNG-compressed (Windows Vista and later read such
+entries at every size), which keeps the programs small; bmp_entry writes
+the older BMP-style entry with its AND mask for a size below PNG_FROM. Shapes are drawn from
 distance functions with 4x4 supersampling; stroke widths never go below about
-1.4 pixels so the small sizes stay crisp. Every shape sits on a light halo
-about a pixel wide, so that the dark mast shows on a black (high-contrast)
-taskbar too; on a light one the halo vanishes and the blue and grey parts
-show as they are.
+1.4 pixels so the small sizes stay crisp. The dark mast sits on a light halo
+about a pixel wide, so that it shows on a black (high-contrast) taskbar too;
+on a light one the halo vanishes. The blue and grey parts show on both as
+they are.
 
 Usage: make_icons.py OUTPUT_DIR
 """
@@ -78,11 +78,16 @@ def shapes(on, size):
     return out
 
 
+def dark(col):
+    return col[0] * 0.3 + col[1] * 0.59 + col[2] * 0.11 < 80
+
+
 def with_halo(layers, size):
-    """The layers on their halo: each shape widened by about a pixel in HALO,
-    all halos below all shapes."""
+    """The layers on their halo: each dark shape widened by about a pixel in
+    HALO, all halos below all shapes. The blue and grey parts show on black
+    and on white as they are."""
     grow = max(1.0 / size, 0.03)
-    halos = [(dist, half + grow, HALO) for dist, half, _ in layers]
+    halos = [(dist, half + grow, HALO) for dist, half, col in layers if dark(col)]
     return halos + layers
 
 
@@ -138,7 +143,7 @@ def bmp_entry(pixels):
     return header + bytes(xor) + bytes(mask)
 
 
-PNG_FROM = 20  # the smallest size stored as PNG; 16 stays a bitmap with its mask
+PNG_FROM = 16  # the smallest size stored as PNG: every image
 
 
 def png_entry(pixels):
