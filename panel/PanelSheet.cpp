@@ -2,6 +2,7 @@
 
 #include "common/MessageNames.h"
 #include "common/ui/AccessibleControls.h"
+#include "common/ui/DisplayMetrics.h"
 #include "common/ui/ResourceString.h"
 #include "panel/res/resource.h"
 
@@ -31,13 +32,21 @@ PanelSettingsPage::PanelSettingsPage(HINSTANCE instance, const Settings& setting
 PanelSheet::PanelSheet(HINSTANCE instance, Settings& settings)
     : instance_(instance), settings_(settings), page_(instance, settings) {}
 
+// The sheet is per-monitor (v2) aware whatever the Control Panel host is:
+// the awareness of the thread that creates a window decides. The controls'
+// accessible objects go to screen readers through COM; a host thread
+// already in another apartment keeps it.
 INT_PTR PanelSheet::Run(HWND owner) {
-  // The controls' accessible objects go to screen readers through COM; a
-  // host thread already in another apartment keeps it.
+  const PerMonitorWindows perMonitor;
   const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const INT_PTR result = RunModal(instance_, IDD_PANEL_SHEET, owner);
   if (SUCCEEDED(com)) ::CoUninitialize();
   return result;
+}
+
+bool PanelSheet::OnMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/, INT_PTR* /*result*/) {
+  FollowDisplayChange(hwnd(), msg, wParam, icons_);
+  return false;
 }
 
 BOOL PanelSheet::OnInitDialog() {

@@ -35,6 +35,7 @@ class PanelSheet : public Dialog {
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
 
  private:
   HINSTANCE instance_;

@@ -256,6 +256,42 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/demo/tray-demo.exe" ]; then
   lang_shots zh_CN.UTF-8 zh-CN "Chinese (Simplified)"
 fi
 
+# dpi_shots DPI PERCENT: the tray icon, its menu, both tabs of the
+# properties window and the applet's window with the prefix at DPI (the
+# LogPixels value Wine reads when a program starts; the desktop and its
+# taskbar, started before, stay at 96 DPI). The value goes again after.
+dpi_shots() {
+  local pid
+  "${WINE[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  fwsim profile both >/dev/null
+  (cd "$build/tray" && exec "${WINE[@]}" ./rmtray.exe) &
+  pid=$!
+  tray_shot "dpi$2-tray-icon" "$2 %: the icon in the taskbar (drawn by the 96-DPI taskbar from the program's ${3}-pixel image)" icon
+  tray_shot "dpi$2-tray-menu" "$2 %: the icon's menu" menu
+  tray_demo choose 0 >/dev/null
+  tray_demo open && sleep 1
+  screenshot "dpi$2-status" "$2 %: the properties window's status tab, both radios on (layout 206)"
+  tray_demo tab 1 >/dev/null && sleep 1
+  screenshot "dpi$2-settings" "$2 %: the properties window's settings tab"
+  tray_demo close >/dev/null
+  tray_demo end >/dev/null || kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  if [ -f "$build/panel/rmpanel.cpl" ] && [ -f "$build/demo/panel-demo.exe" ]; then
+    "${WINE[@]}" "$control" "$("${WINE[@]}" winepath -w "$build/panel/rmpanel.cpl" 2>/dev/null)" &
+    pid=$!
+    wait_window "Zarn Radio Minder" && sleep 1
+    screenshot "dpi$2-applet" "$2 %: the Control Panel applet's window"
+    "${WINE[@]}" "$build/demo/panel-demo.exe" cancel || echo "(the applet's window did not close on Cancel)"
+    wait "$pid" 2>/dev/null
+  fi
+  "${WINE[@]}" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+}
+if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/demo/tray-demo.exe" ]; then
+  step "The suite at 150 % and 200 % (144 and 192 DPI)"
+  dpi_shots 144 150 24
+  dpi_shots 192 200 32
+fi
+
 # rmctl, the command-line tool: it talks only to the bridge.
 if [ -f "$build/rmctl/rmctl.exe" ] && [ -f "$build/bridge/vtqwmi.exe" ]; then
   rmctl() { "${WINE[@]}" "$build/rmctl/rmctl.exe" "$@"; }

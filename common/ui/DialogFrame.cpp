@@ -1,5 +1,8 @@
 #include "common/ui/DialogFrame.h"
 
+#include <utility>
+
+#include "common/ui/DisplayMetrics.h"
 #include "common/ui/FrameRules.h"
 
 namespace rm {
@@ -36,15 +39,30 @@ void CentreOverOwner(HWND window) {
 }
 
 void WindowIcons::Set(HWND window, HINSTANCE instance, int iconId) {
-  auto load = [&](int cx, int cy) {
-    return static_cast<HICON>(
-        ::LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, ::GetSystemMetrics(cx), ::GetSystemMetrics(cy),
-                     LR_DEFAULTCOLOR));
-  };
-  large_.reset(load(SM_CXICON, SM_CYICON));
-  small_.reset(load(SM_CXSMICON, SM_CYSMICON));
-  ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_.get()));
-  ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_.get()));
+  window_ = window;
+  instance_ = instance;
+  iconId_ = iconId;
+  Reload();
+}
+
+void WindowIcons::Reload() {
+  if (!window_) return;
+  const int dpi = WindowDpi(window_);
+  UniqueIcon large(LoadIconOfSize(instance_, iconId_, SystemMetricAt(SM_CXICON, dpi)));
+  UniqueIcon small(LoadIconOfSize(instance_, iconId_, SystemMetricAt(SM_CXSMICON, dpi)));
+  ::SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
+  ::SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  // The window holds the new icons now; the old ones can go.
+  large_ = std::move(large);
+  small_ = std::move(small);
+}
+
+void FollowDisplayChange(HWND window, UINT msg, WPARAM wParam, WindowIcons& icons) {
+  if (msg == WM_DPICHANGED) {
+    icons.Reload();
+  } else if (msg == WM_SYSCOLORCHANGE || (msg == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
 }
 
 }  // namespace rm

@@ -1,6 +1,7 @@
 #include "common/ui/SettingsPage.h"
 
 #include "common/settings/SettingsStore.h"
+#include "common/ui/DisplayMetrics.h"
 #include "common/ui/ResourceString.h"
 
 namespace rm {
@@ -66,9 +67,18 @@ bool SettingsPage::OnCommand(WORD id, WORD code, HWND /*control*/) {
   return false;
 }
 
-bool SettingsPage::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR* result) {
+bool SettingsPage::OnMessage(UINT msg, WPARAM wParam, LPARAM /*lParam*/, INT_PTR* result) {
   if (msg == WM_CTLCOLORDLG || msg == WM_CTLCOLORSTATIC) {
     *result = reinterpret_cast<INT_PTR>(background_.get());
+    if (!background_) return true;
+    // The white page, or the scheme's window colour in high contrast, with
+    // the window text on it (the default text colour would be black on a
+    // black scheme). Asked at each paint, so a change shows at the next.
+    const ColorChoice page = ColorFor(ColoredKind::kWhitePage, HighContrastOn());
+    if (page.system) *result = reinterpret_cast<INT_PTR>(::GetSysColorBrush(page.sysIndex));
+    const HDC dc = reinterpret_cast<HDC>(wParam);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetBkColor(dc, ColorRefOf(page));
     return true;
   }
   return false;

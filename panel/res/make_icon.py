@@ -3,7 +3,8 @@
 
 The tray program's mast with its blue waves (tray/res/make_icons.py draws it
 and writes the file), with a ticked settings box in front at the lower right.
-16, 20, 24, 32 and 48 pixels in 32-bit colour with an alpha channel.
+The tray icons' sizes (16 to 96 pixels) and 128 pixels, in 32-bit colour
+with an alpha channel, on the tray icons' halo.
 
 Usage: make_icon.py OUTPUT_DIR
 """
@@ -40,7 +41,7 @@ def panel_shapes(size):
 
 def main():
     outdir = sys.argv[1] if len(sys.argv) > 1 else '.'
-    images = [make_icons.render(True, s, panel_shapes(s)) for s in make_icons.SIZES]
+    images = [make_icons.render(True, s, panel_shapes(s)) for s in make_icons.SIZES + (128,)]
     make_icons.write_ico(os.path.join(outdir, 'rmpanel.ico'), images)
 
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/ui/DisplayMetrics.h"
 #include "common/ui/ResourceString.h"
 
 namespace rm {
@@ -60,9 +61,7 @@ NOTIFYICONDATAW ShellNotifyIcon::Record(const NotifyData& data, HICON icon) cons
 
 bool ShellNotifyIcon::Notify(IconMessage message, const NotifyData& data) {
   if (data.flags & NIF_ICON) {
-    icon_.reset(static_cast<HICON>(::LoadImageA(instance_, MAKEINTRESOURCEA(data.iconId), IMAGE_ICON,
-                                                ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                                                LR_DEFAULTCOLOR)));
+    icon_.reset(LoadIconOfSize(instance_, data.iconId, SmallIconSize(NotifyAreaDpi(owner_))));
   }
   NOTIFYICONDATAW record = Record(data, icon_.get());
   return ::Shell_NotifyIconW(MessageOf(message), &record) != FALSE;

@@ -3,7 +3,8 @@
 // the same version as the 488-byte ANSI one (128-character tip, state,
 // balloon; icon identifier 201, the callback message, the owner window), so
 // "®" and every language show whatever the ANSI code page, and loads the
-// image at the small-icon size each time a call carries it. Main thread.
+// image at the small-icon size of the notification area's DPI each time a
+// call carries it. Main thread.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +30,8 @@ class ShellNotifyIcon : public IconShell {
 
   // The record of one call, as the shell receives it.
   NOTIFYICONDATAW Record(const NotifyData& data, HICON icon) const;
+  // The image the last call that carried one gave the shell.
+  HICON Image() const { return icon_.get(); }
 
  private:
   HINSTANCE instance_;

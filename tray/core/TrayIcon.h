@@ -87,6 +87,8 @@ class TrayIcon {
   // Kept in the notify data always; sent only while the icon is visible,
   // so that showing it later shows the latest image and tooltip.
   void ChangeImage(int iconId);
+  // The same image again, loaded anew (the display's DPI changed).
+  void ReloadImage() { ChangeImage(data_.iconId); }
   void SetTip(const std::string& text);
   // Sent whatever the icon's state; 10 seconds, the information icon.
   void Balloon(const std::string& text, const std::string& title);

@@ -73,6 +73,14 @@ bool TrayWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* resu
     icon_.OnTaskbarCreated(AppSettings().hideSysTray != 0);
   } else if (msgTrayIcon_ && msg == msgTrayIcon_) {
     OnIconCallback(wParam, lParam);
+  } else if (msg == WM_DPICHANGED || msg == WM_DISPLAYCHANGE ||
+             (msg == WM_SETTINGCHANGE && (wParam == SPI_SETICONMETRICS || wParam == SPI_SETNONCLIENTMETRICS))) {
+    // The notification area's DPI may have changed: the image is loaded
+    // for it anew. Per-monitor awareness sends WM_DPICHANGED to this hidden
+    // window too; Windows 7 has only the display change.
+    icon_.ReloadImage();
+    *result = FALSE;
+    return false;
   } else if (msg == WM_DESTROY) {
     // The icon goes with its window.
     icon_.Delete();

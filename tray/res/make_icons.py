@@ -4,12 +4,16 @@
 radio_on.ico  (resource 203): an antenna mast sending blue waves.
 radio_off.ico (resource 202): the same mast in grey with faint grey waves: no
                               radio is on.
-Each file holds 16, 20, 24, 32 and 48 pixel images in 32-bit colour with an
-alpha channel: BMP-style entries with an AND mask up to 24 pixels,
-PNG-compressed entries (Windows Vista and later) from 32 pixels, which keeps
-the programs small. Shapes are drawn from
+Each file holds 16, 20, 24, 28, 32, 40, 48, 64 and 96 pixel images (the small
+icon and the status picture from 100 % to 200 %) in 32-bit colour with an
+alpha channel, each PNG-compressed (Windows Vista and later read such
+entries at every size), which keeps the programs small; bmp_entry writes
+the older BMP-style entry with its AND mask for a size below PNG_FROM. Shapes are drawn from
 distance functions with 4x4 supersampling; stroke widths never go below about
-1.4 pixels so the small sizes stay crisp.
+1.4 pixels so the small sizes stay crisp. The dark mast sits on a light halo
+about a pixel wide, so that it shows on a black (high-contrast) taskbar too;
+on a light one the halo vanishes. The blue and grey parts show on both as
+they are.
 
 Usage: make_icons.py OUTPUT_DIR
 """
@@ -18,7 +22,7 @@ import struct
 import sys
 import zlib
 
-SIZES = (16, 20, 24, 32, 48)
+SIZES = (16, 20, 24, 28, 32, 40, 48, 64, 96)
 SS = 4  # supersampling per axis
 
 MAST = (48, 48, 52, 255)
@@ -26,6 +30,7 @@ MAST_OFF = (110, 110, 116, 255)
 WAVE = (20, 110, 225, 255)
 DOT_ON = (20, 110, 225, 255)
 WAVE_OFF = (150, 150, 156, 130)
+HALO = (255, 255, 255, 190)
 
 
 def seg_dist(px, py, ax, ay, bx, by):
@@ -73,10 +78,25 @@ def shapes(on, size):
     return out
 
 
+def dark(col):
+    return col[0] * 0.3 + col[1] * 0.59 + col[2] * 0.11 < 80
+
+
+def with_halo(layers, size):
+    """The layers on their halo: each dark shape widened by about a pixel in
+    HALO, all halos below all shapes. The blue and grey parts show on black
+    and on white as they are."""
+    grow = max(1.0 / size, 0.03)
+    halos = [(dist, half + grow, HALO) for dist, half, col in layers if dark(col)]
+    return halos + layers
+
+
 def render(on, size, layers=None):
-    """The image at `size` pixels: the mast (on or off), or the given layers."""
+    """The image at `size` pixels: the mast (on or off), or the given layers,
+    on their halo."""
     if layers is None:
         layers = shapes(on, size)
+    layers = with_halo(layers, size)
     pixels = []
     for j in range(size):
         row = []
@@ -123,7 +143,7 @@ def bmp_entry(pixels):
     return header + bytes(xor) + bytes(mask)
 
 
-PNG_FROM = 32  # the smallest size stored as PNG
+PNG_FROM = 16  # the smallest size stored as PNG: every image
 
 
 def png_entry(pixels):
@@ -132,9 +152,11 @@ def png_entry(pixels):
     def chunk(kind, data):
         return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
 
+    # No filter: with the transparent pixels all zero, the plain rows
+    # compress better than filtered ones.
     raw = bytearray()
     for row in pixels:
-        raw.append(0)  # no filter
+        raw.append(0)
         for r, g, b, a in row:
             raw += bytes((r, g, b, a))
     header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA

@@ -75,7 +75,8 @@ BOOL PropertiesWindow::OnInitDialog() {
   return FALSE;
 }
 
-bool PropertiesWindow::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam, INT_PTR* /*result*/) {
+bool PropertiesWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR* /*result*/) {
+  FollowDisplayChange(hwnd(), msg, wParam, icons_);
   // However the window ends (OK, Close, a close from outside, the program's
   // end), its viewer goes with it: the viewer lives on a thread of its own,
   // and a window owned across threads outlives its owner.

@@ -1,6 +1,7 @@
 #include "tray/windows/StatusPage.h"
 
 #include "common/MessageNames.h"
+#include "common/ui/DisplayMetrics.h"
 #include "common/ui/ResourceString.h"
 #include "tray/res/resource.h"
 
@@ -137,6 +138,12 @@ bool StatusPage::OnMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_P
     Refresh();
     *result = SetMessageResult(hwnd(), 1);
     return true;
+  }
+  // The window moved to a monitor of another DPI: the dialog manager has
+  // scaled the layout and the fonts, the picture follows here.
+  if (msg == kWmDpiChangedAfterParent) {
+    picture_.Reload();
+    return false;
   }
   // Colour requests are left alone: the page and its plain statics keep the
   // dialog's colours, the ColorLabels answer through reflection.

@@ -4,7 +4,8 @@
 // picks for that language (the localised copy, else the English one); group
 // captions are measured as the programs' group boxes draw them. The pages
 // must also fit the tab's display area of the language's window, and both
-// programs' settings pages share one font.
+// programs' settings pages share one font. DisplayScaleTest runs these at
+// 144 and 192 DPI too.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -20,6 +21,7 @@
 #include "tests/support/ResourceIds.h"
 #include "tests/system/tray/ScreenPixels.h"
 #include "tests/support/TrayMachine.h"
+#include "tests/windows/tray/DisplayScale.h"
 
 namespace {
 
@@ -27,6 +29,13 @@ const LANGID kLanguages[] = {10,   1025, 1028, 1029, 1030, 1031, 1032, 1033, 103
                              1041, 1042, 1043, 1044, 1045, 1046, 1049, 1051, 1053, 1055, 1060, 2052};
 const LANGID kRightToLeft[] = {1025, 1037};
 const LANGID kEnglish = 1033;
+
+// Every language; in a scaled run (DisplayScaleTest) English and Greek, the
+// language with the longest texts.
+std::vector<LANGID> LanguagesOfRun() {
+  if (traytest::ScaledRunDpi()) return {kEnglish, 1032};
+  return std::vector<LANGID>(std::begin(kLanguages), std::end(kLanguages));
+}
 
 enum Kind { kStatic, kPush, kCheck, kGroup, kMultiLine, kTabs };
 
@@ -281,7 +290,7 @@ int CaptionRoom(HWND box, const std::wstring& text, bool themed) {
 constexpr int kCaptionGap = 2;
 
 TEST_P(Languages, EveryLanguageHasEveryStringAndKeepsTheProductName) {
-  for (LANGID lang : kLanguages) {
+  for (LANGID lang : LanguagesOfRun()) {
     for (UINT id : GetParam().strings) {
       EXPECT_FALSE(String(id, lang).empty()) << path_ << ": language " << lang << ", string " << id;
     }
@@ -293,18 +302,25 @@ TEST_P(Languages, EveryLanguageHasEveryStringAndKeepsTheProductName) {
 }
 
 // Margins in pixels around a text inside its control, as the controls draw
-// them at 96 dpi: a push button's frame and focus rectangle, a check box's
-// box and gap. Group captions are measured as drawn (CaptionRoom).
+// them: a push button's frame and focus rectangle (8 pixels at 96 DPI,
+// scaled), a check box's box and gap. Group captions are measured as drawn (CaptionRoom).
+int ScreenDpi() {
+  const HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 int Available(Kind kind, int width) {
   switch (kind) {
-    case kPush: return width - 8;
+    case kPush: return width - ::MulDiv(8, ScreenDpi(), 96);
     case kCheck: return width - ::GetSystemMetrics(SM_CXMENUCHECK) - 4;
     default: return width;
   }
 }
 
 TEST_P(Languages, EveryTextFitsItsControlInEveryTemplate) {
-  for (LANGID lang : kLanguages) {
+  for (LANGID lang : LanguagesOfRun()) {
     for (const TemplateTexts& t : *GetParam().templates) {
       bool own = false;
       const HWND dialog = Create(t.id, lang, &own);
@@ -380,7 +396,7 @@ TEST_P(Languages, EveryTextFitsItsControlInEveryTemplate) {
 }
 
 TEST_P(Languages, EveryPageFitsTheTabOfItsLanguage) {
-  for (LANGID lang : kLanguages) {
+  for (LANGID lang : LanguagesOfRun()) {
     bool own = false;
     const HWND window = Create(GetParam().window, lang, &own);
     ASSERT_NE(window, nullptr) << path_ << ": " << lang;
@@ -429,7 +445,7 @@ TEST(AppletLanguages, TheTrayAndTheAppletSettingsPagesShareTheirFont) {
   ASSERT_NE(applet, nullptr);
   const HWND host = ::CreateWindowExW(0, L"Static", L"host", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr,
                                       nullptr);
-  for (LANGID lang : kLanguages) {
+  for (LANGID lang : LanguagesOfRun()) {
     LOGFONTW fonts[2] = {};
     const struct {
       HMODULE module;

@@ -75,7 +75,7 @@ TEST_F(TrayResources, MenuAndSettingsTextsExist) {
 
 TEST_F(TrayResources, IconsHaveEverySizeWithAlpha) {
   for (int id : {IDI_RADIO_OFF, IDI_RADIO_ON}) {
-    for (int size : {16, 20, 24, 32, 48}) {
+    for (int size : {16, 20, 24, 28, 32, 40, 48, 64, 96}) {
       // LR_DEFAULTCOLOR picks the image of exactly that size when there is one.
       HICON icon = static_cast<HICON>(::LoadImageA(module_, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
       ASSERT_NE(icon, nullptr) << id << " " << size;
