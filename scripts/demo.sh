@@ -256,17 +256,26 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/demo/tray-demo.exe" ]; then
   lang_shots zh_CN.UTF-8 zh-CN "Chinese (Simplified)"
 fi
 
-# dpi_shots DPI PERCENT: the tray icon, its menu, both tabs of the
-# properties window and the applet's window with the prefix at DPI (the
-# LogPixels value Wine reads when a program starts; the desktop and its
-# taskbar, started before, stay at 96 DPI). The value goes again after.
+# restart_prefix: the prefix's server, desktop and taskbar anew, so that all
+# of them read the DPI set now (Wine reads LogPixels when a program starts).
+restart_prefix() {
+  scripts/wine-env.sh down "$build" --name wine-demo >/dev/null 2>&1
+  scripts/wine-env.sh up "$build" --name wine-demo "${display_opt[@]}" >/dev/null || exit 1
+  # shellcheck disable=SC1091
+  . "$build/wine-demo/env"
+}
+
+# dpi_shots DPI PERCENT ICON: the tray icon, its menu, both tabs of the
+# properties window and the applet's window with the prefix, its desktop
+# and its taskbar at DPI. The value goes again after.
 dpi_shots() {
   local pid
   "${WINE[@]}" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  restart_prefix
   fwsim profile both >/dev/null
   (cd "$build/tray" && exec "${WINE[@]}" ./rmtray.exe) &
   pid=$!
-  tray_shot "dpi$2-tray-icon" "$2 %: the icon in the taskbar (drawn by the 96-DPI taskbar from the program's ${3}-pixel image)" icon
+  tray_shot "dpi$2-tray-icon" "$2 %: the icon in the taskbar at $1 DPI, from the program's ${3}-pixel image" icon
   tray_shot "dpi$2-tray-menu" "$2 %: the icon's menu" menu
   tray_demo choose 0 >/dev/null
   tray_demo open && sleep 1
@@ -290,6 +299,7 @@ if [ -f "$build/tray/rmtray.exe" ] && [ -f "$build/demo/tray-demo.exe" ]; then
   step "The suite at 150 % and 200 % (144 and 192 DPI)"
   dpi_shots 144 150 24
   dpi_shots 192 200 32
+  restart_prefix
 fi
 
 # rmctl, the command-line tool: it talks only to the bridge.
