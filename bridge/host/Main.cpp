@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "bridge/host/ServiceModule.h"
+#include "common/win/SystemFunction.h"
 
 namespace {
 
@@ -13,10 +14,7 @@ namespace {
 // and keeps its default search.
 void RestrictLibrarySearch() {
   using SetDirectories = BOOL(WINAPI*)(DWORD);
-  const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-  const auto set = kernel ? reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
-                                ::GetProcAddress(kernel, "SetDefaultDllDirectories")))
-                          : nullptr;
+  const auto set = rm::LoadedSystemFunction<SetDirectories>("kernel32.dll", "SetDefaultDllDirectories");
   if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
   ::SetDllDirectoryA("");
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/win/SystemFunction.h"
+
 namespace rm {
 namespace {
 
@@ -14,12 +16,6 @@ using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 void* const kPerMonitorV2 = reinterpret_cast<void*>(static_cast<INT_PTR>(-4));
 constexpr int kEffectiveDpi = 0;
 
-template <typename Fn>
-Fn User32Function(const char* name) {
-  const HMODULE user32 = ::GetModuleHandleA("user32.dll");
-  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(user32, name))) : nullptr;
-}
-
 int SystemDpi() {
   const HDC screen = ::GetDC(nullptr);
   const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : kBaseDpi;
@@ -28,11 +24,12 @@ int SystemDpi() {
 }
 
 int MonitorDpi(HMONITOR monitor) {
-  // shcore.dll stays loaded once asked for: the process keeps asking.
+  // shcore.dll, from the system folder only, stays loaded once asked for:
+  // the process keeps asking.
   static const GetDpiForMonitorFn getDpi = [] {
-    const HMODULE shcore = ::LoadLibraryA("shcore.dll");
-    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
-                  : nullptr;
+    return ::LoadLibraryExA("shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)
+               ? LoadedSystemFunction<GetDpiForMonitorFn>("shcore.dll", "GetDpiForMonitor")
+               : nullptr;
   }();
   UINT x = 0, y = 0;
   if (!monitor || !getDpi || FAILED(getDpi(monitor, kEffectiveDpi, &x, &y)) || x == 0) return 0;
@@ -52,7 +49,7 @@ static_assert(sizeof(GroupIconEntry) == 14, "the icon group's 14-byte entries");
 }  // namespace
 
 int WindowDpi(HWND window) {
-  static const GetDpiForWindowFn getDpi = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  static const GetDpiForWindowFn getDpi = LoadedSystemFunction<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
   const UINT dpi = getDpi && window ? getDpi(window) : 0;
   return dpi ? static_cast<int>(dpi) : SystemDpi();
 }
@@ -64,7 +61,7 @@ int NotifyAreaDpi(HWND owner) {
 }
 
 int SystemMetricAt(int index, int dpi) {
-  static const GetSystemMetricsForDpiFn metric = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  static const GetSystemMetricsForDpiFn metric = LoadedSystemFunction<GetSystemMetricsForDpiFn>("user32.dll", "GetSystemMetricsForDpi");
   return metric ? metric(index, static_cast<UINT>(dpi)) : ::GetSystemMetrics(index);
 }
 
@@ -115,7 +112,7 @@ namespace {
 // The thread's previous awareness context; null where the system has none.
 void* SetThreadAwareness(void* context) {
   static const SetThreadDpiAwarenessContextFn set =
-      User32Function<SetThreadDpiAwarenessContextFn>("SetThreadDpiAwarenessContext");
+      LoadedSystemFunction<SetThreadDpiAwarenessContextFn>("user32.dll", "SetThreadDpiAwarenessContext");
   return set ? set(context) : nullptr;
 }
 }  // namespace

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/MessageNames.h"
+#include "common/win/SystemFunction.h"
 #include "common/settings/SettingsStore.h"
 #include "common/SettingsNames.h"
 #include "common/ui/ResourceString.h"
@@ -173,10 +174,7 @@ POINT TrayWindow::KeyboardMenuPoint(bool hasAnchor, POINT anchor) const {
   RECT place = {};
   // Looked up, not imported: a shell without it still starts the program.
   using GetRect = HRESULT(WINAPI*)(const NOTIFYICONIDENTIFIER*, RECT*);
-  const HMODULE shell = ::GetModuleHandleA("shell32.dll");
-  const auto getRect =
-      shell ? reinterpret_cast<GetRect>(reinterpret_cast<void*>(::GetProcAddress(shell, "Shell_NotifyIconGetRect")))
-            : nullptr;
+  const auto getRect = LoadedSystemFunction<GetRect>("shell32.dll", "Shell_NotifyIconGetRect");
   if (getRect && SUCCEEDED(getRect(&icon, &place)) && place.right > place.left) {
     at.x = place.left + (place.right - place.left) / 2;
     at.y = place.top + (place.bottom - place.top) / 2;
