@@ -110,7 +110,9 @@ TEST_F(KeyboardWindows, PropertiesWindowAndTrayMenuByKeysAlone) {
   EXPECT_TRUE(WaitFor([&] { return FocusedId(props) == 1012; }, std::chrono::seconds(5))) << FocusedId(props);
   const Step toSettings[] = {{VK_TAB, kCtrl, 1002, 1}, {VK_TAB, kNoModifier, 1003, 1}, {VK_SPACE, kNoModifier, 1003, 1}};
   Drive(props, 1006, toSettings, 3);
-  EXPECT_EQ(::SendMessageA(::GetDlgItem(::GetParent(FocusOf(props)), 1003), BM_GETCHECK, 0, 0), BST_CHECKED);
+  // Space checks the box when its key-up has been handled: waited for.
+  const HWND box = ::GetDlgItem(::GetParent(FocusOf(props)), 1003);
+  EXPECT_TRUE(WaitFor([&] { return ::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, std::chrono::seconds(5)));
   ASSERT_TRUE(Chord(props, VK_RETURN));
   EXPECT_TRUE(WaitFor([&] { return !::IsWindow(props); }, std::chrono::seconds(10)));
   EXPECT_EQ(SettingDword("HideBIOSSettings"), 1u);
