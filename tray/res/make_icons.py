@@ -26,7 +26,7 @@ SIZES = (16, 20, 24, 28, 32, 40, 48, 64, 96)
 SS = 4  # supersampling per axis
 
 MAST = (48, 48, 52, 255)
-MAST_OFF = (110, 110, 116, 255)
+MAST_OFF = (118, 118, 124, 255)  # 4.5:1 on white and on black
 WAVE = (20, 110, 225, 255)
 DOT_ON = (20, 110, 225, 255)
 WAVE_OFF = (150, 150, 156, 130)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "tests/support/TrayMachine.h"
@@ -73,7 +75,7 @@ TEST_F(TrayResources, MenuAndSettingsTextsExist) {
   for (const auto& t : texts) EXPECT_EQ(String(t.first), t.second) << t.first;
 }
 
-TEST_F(TrayResources, IconsHaveEverySizeWithAlpha) {
+TEST_F(TrayResources, IconsHaveEverySizeWithAlphaAndShowOnBlackAndWhite) {
   for (int id : {IDI_RADIO_OFF, IDI_RADIO_ON}) {
     for (int size : {16, 20, 24, 28, 32, 40, 48, 64, 96}) {
       // LR_DEFAULTCOLOR picks the image of exactly that size when there is one.
@@ -108,6 +110,25 @@ TEST_F(TrayResources, IconsHaveEverySizeWithAlpha) {
       EXPECT_GT(clear, size * size / 4) << id << " " << size;
       EXPECT_GT(opaque + partial, size) << id << " " << size;
       EXPECT_GT(partial, 0) << id << " " << size;
+      // Visible on a black and on a white (high-contrast) taskbar: over
+      // each, a sixteenth of the square or more keeps a contrast of 3:1 or
+      // better with it.
+      for (const double background : {0.0, 1.0}) {
+        int seen = 0;
+        for (DWORD p : pixels) {
+          const double alpha = (p >> 24) / 255.0;
+          double rgb[3];
+          for (int c = 0; c < 3; ++c) {
+            const double own = ((p >> (16 - 8 * c)) & 0xFF) / 255.0;
+            const double mixed = own * alpha + background * (1 - alpha);
+            rgb[c] = mixed <= 0.04045 ? mixed / 12.92 : std::pow((mixed + 0.055) / 1.055, 2.4);
+          }
+          const double luminance = 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2];
+          const double lighter = std::max(luminance, background), darker = std::min(luminance, background);
+          if ((lighter + 0.05) / (darker + 0.05) >= 3.0) ++seen;
+        }
+        EXPECT_GE(seen, size * size / 16) << id << " " << size << " on " << (background ? "white" : "black");
+      }
       ::DeleteObject(info.hbmColor);
       ::DeleteObject(info.hbmMask);
       ::DestroyIcon(icon);
