@@ -123,6 +123,24 @@ int Menu(const Tray& tray) {
   return 0;
 }
 
+// Wine's taskbar draws a new icon image over the old one without clearing
+// its cell (the icon's window has no background), so the faint grey waves
+// of the image for radios off would show the blue ones beneath them. The
+// cell is hidden and shown again, which makes the taskbar paint its
+// background there first, then the image alone, as Windows' taskbar shows
+// it.
+void RepaintIconCell(NotifyArea& area, const TrayIcon& icon) {
+  POINT centre = {(icon.cell.left + icon.cell.right) / 2, (icon.cell.top + icon.cell.bottom) / 2};
+  ::ScreenToClient(area.taskbar(), &centre);
+  const HWND cell = ::ChildWindowFromPointEx(area.taskbar(), centre, CWP_SKIPINVISIBLE);
+  if (!cell || cell == area.taskbar()) return;
+  const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+  ::SetWindowPos(cell, nullptr, 0, 0, 0, 0, keep | SWP_HIDEWINDOW);
+  ::UpdateWindow(area.taskbar());
+  ::SetWindowPos(cell, nullptr, 0, 0, 0, 0, keep | SWP_SHOWWINDOW);
+  ::UpdateWindow(cell);
+}
+
 // Waits for a new tooltip and the balloon that shows it.
 int WaitForChange(NotifyArea& area, const Tray& tray, const TrayIcon& before) {
   const std::optional<TrayIcon> after =
@@ -135,6 +153,7 @@ int WaitForChange(NotifyArea& area, const Tray& tray, const TrayIcon& before) {
       std::chrono::seconds(15));
   if (!shown) return Fail("no balloon with the new state");
   std::printf("balloon: title %s, text %s\n", Quoted(balloon->title).c_str(), Quoted(balloon->text).c_str());
+  RepaintIconCell(area, *after);
   return 0;
 }
 
